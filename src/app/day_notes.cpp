@@ -1,0 +1,54 @@
+// Day notes: a double-click on a date makes sure that day's notes file
+// exists in the program folder and opens it in the text editor.
+#include "app/frm_main.h"
+#include "platform/errors.h"
+#include "platform/toolkit.h"
+
+namespace dv {
+
+std::string FrmMain::NoteFileName() {
+  Control& calendar = Calendar1();
+  const std::string month = IntText(CInt(calendar.Month()));
+  const std::string day = IntText(CInt(calendar.Day()));
+  const std::string year = IntText(CInt(calendar.Year()));
+  return month + "-" + day + "-" + year + ".txt";
+}
+
+void FrmMain::OnDblClick(Control& source) {
+  if (&source == &Calendar1()) DayNotes();
+}
+
+void FrmMain::DayNotes() {
+  Toolkit& tk = toolkit();
+  const std::string name = NoteFileName();
+  // Creates the file when missing; never writes to it.
+  try {
+    files_.OpenForAppend(name, 1);
+    files_.Close(1);
+  } catch (const ToolkitError& error) {
+    files_.Close(1);
+    MsgBox(tk,
+           "Dayvane could not create the notes file \"" + name + "\" in the folder \"" +
+               tk.App().Path + "\": " + error.what() +
+               ".\n\nMake sure the folder is writable and the file is not read-only or open "
+               "in another program, then double-click the date again.",
+           kMbOk | kMbIconStop);
+    return;
+  }
+
+  StartupInfo startup;
+  startup.cb = kStartupInfoSize;
+  startup.dwXSize = static_cast<std::uint32_t>(CLng(FDiv(HorzRes, 3)));
+  startup.dwYSize = static_cast<std::uint32_t>(CLng(FDiv(VertRes, 2.5)));
+  startup.dwFlags = kStartfUseSize | kStartfUsePosition | kStartfUseCountChars;
+  ProcessInformation process;
+  std::string reason;
+  if (!tk.CreateProcess(tk.ToAnsi("notepad.exe " + name), ToBytes(startup), process, reason)) {
+    MsgBox(tk,
+           "Dayvane could not start the text editor for \"" + name + "\": " + reason +
+               ".\n\nThe notes file is there; open it with any text editor, or install one.",
+           kMbOk | kMbIconStop);
+  }
+}
+
+}  // namespace dv

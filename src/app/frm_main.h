@@ -1,0 +1,95 @@
+// frmMain, the main window: start-up and lifecycle, the tray icon and its
+// callback, the menu commands and the day notes. frmSplash hands over to it;
+// frmAbout is the About window it shows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "placement/form_plus.h"
+#include "platform/forms.h"
+#include "platform/records.h"
+#include "platform/services.h"
+
+namespace dv {
+
+class FrmAbout : public Form {
+ public:
+  explicit FrmAbout(Forms& forms);
+};
+
+class FrmMain : public Form {
+ public:
+  static constexpr const char* kTrayTip = "Double-click to start Dayvane.";
+  static constexpr const char* kActivateTitle = "Dayvane";
+
+  FrmMain(Forms& forms, FrmAbout& about);
+
+  // The primary screen's size in pixels, read by the load step.
+  Single HorzRes = 0;
+  Single VertRes = 0;
+  // The tray handler's persistent values: busy while acting on a message
+  // (0 false, -1 true), and the message decoded from the latest callback.
+  std::int16_t TrayBusy = 0;
+  std::int32_t TrayMessage = 0;
+
+  void OnLoad() override;
+  void OnResize() override;
+  void OnQueryUnload(int& cancel, int reason) override;
+  void OnUnload(int& cancel) override;
+  void OnMouseMove(Control& source, int button, int shift, Single x, Single y) override;
+  void OnMenuClick(const std::string& menu) override;
+  void OnDblClick(Control& source) override;
+
+  const NotifyIconData& tray_icon_data() const { return TrayIconData; }
+  const std::shared_ptr<FormPlus>& keeper() const { return fpForm; }
+
+  // The notes file of the calendar's selected date: "M-D-YYYY.txt".
+  std::string NoteFileName();
+
+ private:
+  void TrayCallback(Single x);
+  void MenuToday();
+  void MenuAbout();
+  void MenuQuitApp();
+  void DayNotes();
+  Control& Calendar1() { return window().ControlNamed("Calendar1"); }
+  Control& hook() { return window().ControlNamed("hook"); }
+
+  FrmAbout& about_;
+  NotifyIconData TrayIconData;
+  std::shared_ptr<FormPlus> fpForm;
+  FileTable files_;
+};
+
+class FrmSplash : public Form {
+ public:
+  FrmSplash(Forms& forms, FrmMain& main);
+  void OnLoad() override;
+  void OnClick() override { HandOver(); }
+  void OnKeyPress(int /*key_ascii*/) override { HandOver(); }
+  void OnTimer(Control& /*timer*/) override { HandOver(); }
+
+ private:
+  // Unloads the splash, then loads the main window without showing it.
+  void HandOver();
+  FrmMain& main_;
+};
+
+// The whole program on a toolkit: the three windows, started with the splash.
+class Program {
+ public:
+  explicit Program(Toolkit& toolkit);
+  // Shows the splash and runs until the last window is gone; the exit code.
+  int Run() { return forms.Run(splash); }
+  // Closes every window as a desktop shutdown does.
+  void Shutdown() { forms.UnloadAll(); }
+
+  Forms forms;
+  FrmAbout about;
+  FrmMain main;
+  FrmSplash splash;
+};
+
+}  // namespace dv

@@ -1,0 +1,59 @@
+// FormPlus: the placement keeper. Bound to a window through Form, it restores
+// the window's saved position, size and state from the per-user settings
+// store, and writes them back on every Resize and when it is released.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/object.h"
+#include "platform/toolkit.h"
+
+namespace dv {
+
+class FormPlus {
+ public:
+  static constexpr const char* kNotBound = "You must set the form object!";
+
+  explicit FormPlus(Toolkit& toolkit) : toolkit_(toolkit) {}
+  FormPlus(const FormPlus&) = delete;
+  FormPlus& operator=(const FormPlus&) = delete;
+  // A keeper destroyed without Release still saves; an error is dropped then.
+  ~FormPlus();
+
+  // Writes the window's current placement to the store.
+  void Resize();
+  Window* Form() const { return BoundForm; }
+  // Binds `vNewValue` (the previous window is not saved), restores its saved
+  // placement, then saves it.
+  void SetForm(Window* vNewValue);
+
+  // Raised with "You must set the form object!" when the keeper is used
+  // unbound; a change the listener makes to the text is ignored.
+  std::function<void(std::string& Message)> ErrorMessage;
+
+  // Releases one reference to a keeper: the last one saves the placement a
+  // final time and destroys the keeper. A failure of that save passes to the
+  // caller after the keeper is gone.
+  static void Release(std::shared_ptr<FormPlus>& keeper);
+
+  Window* BoundForm = nullptr;
+  std::int32_t SavedLeft = 0;
+  std::int32_t SavedTop = 0;
+  std::int32_t SavedWidth = 0;
+  std::int32_t SavedHeight = 0;
+  std::int16_t SavedWindowState = 0;
+
+ private:
+  bool Bound();
+  void LoadPlacement();
+  void SavePlacement();
+  void Terminate();
+
+  Toolkit& toolkit_;
+  bool terminated_ = false;
+};
+
+}  // namespace dv

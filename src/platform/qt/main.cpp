@@ -1,0 +1,49 @@
+// Dayvane on Linux (and any Qt platform).
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+
+#include "app/frm_main.h"
+#include "forms/designs.h"
+#include "platform/qt/qt_toolkit.h"
+
+namespace {
+
+int signal_pipe[2] = {-1, -1};
+
+void OnSignal(int number) {
+  const char byte = static_cast<char>(number);
+  [[maybe_unused]] const auto written = ::write(signal_pipe[1], &byte, 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("dayvane");
+  QApplication::setApplicationDisplayName(dv::kProductTitle);
+  dv::qt::QtToolkit toolkit(app, dv::kProductTitle);
+  dv::Program program(toolkit);
+
+  // SIGTERM and SIGINT close the windows as a desktop shutdown does, so that
+  // the tray icon goes and the placement is saved.
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) == 0) {
+    auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&program] {
+      char byte = 0;
+      [[maybe_unused]] const auto got = ::read(signal_pipe[0], &byte, 1);
+      program.Shutdown();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+  }
+  return program.Run();
+}

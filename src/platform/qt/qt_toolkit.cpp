@@ -1,0 +1,362 @@
+#include "platform/qt/qt_toolkit.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/errors.h"
+#include "platform/qt/qt_window.h"
+#include "platform/qt/x11.h"
+#include "platform/qt/xdg.h"
+#include "platform/services.h"
+
+namespace dv::qt {
+
+namespace {
+
+class QtTimer : public NativeTimer {
+ public:
+  explicit QtTimer(std::function<void()> tick) : timer_(new QTimer) {
+    timer_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer_, &QTimer::timeout, timer_, std::move(tick));
+  }
+  // The timer may be destroyed from inside its own tick: Qt deletes it later.
+  ~QtTimer() override {
+    timer_->stop();
+    timer_->disconnect();
+    timer_->deleteLater();
+  }
+  void Start(std::int32_t milliseconds) override { timer_->start(milliseconds); }
+  void Stop() override { timer_->stop(); }
+
+ private:
+  QTimer* timer_;
+};
+
+class PosixFile : public OpenFile {
+ public:
+  explicit PosixFile(int fd) : fd_(fd) {}
+  ~PosixFile() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
+// The command line split into words ("..." keeps blanks in one word).
+QStringList SplitCommandLine(const std::string& line) {
+  QStringList words;
+  QString word;
+  bool quoted = false;
+  bool have = false;
+  for (const QChar c : QString::fromLocal8Bit(line.c_str())) {
+    if (c == '"') {
+      quoted = !quoted;
+      have = true;
+    } else if (c == ' ' && !quoted) {
+      if (have) words << word;
+      word.clear();
+      have = false;
+    } else {
+      word += c;
+      have = true;
+    }
+  }
+  if (have) words << word;
+  return words;
+}
+
+const QScreen* Primary() { return QGuiApplication::primaryScreen(); }
+
+}  // namespace
+
+struct QtToolkit::TrayEntry {
+  std::unique_ptr<QSystemTrayIcon> icon;
+  bool status_notifier = false;
+};
+
+QtToolkit::QtToolkit(QApplication& app, std::string title) : app_(app) {
+  app_.setQuitOnLastWindowClosed(false);
+  const QFileInfo program(QCoreApplication::applicationFilePath());
+  app_info_.Path = QDir::cleanPath(program.absolutePath()).toStdString();
+  app_info_.EXEName = program.completeBaseName().toStdString();
+  app_info_.Title = std::move(title);
+}
+
+QtToolkit::~QtToolkit() {
+  tray_.clear();
+  settings_.clear();
+}
+
+Single QtToolkit::TwipsPerPixelX() const {
+  return TwipsPerPixelAt(Primary() != nullptr ? Primary()->logicalDotsPerInchX() : 96.0);
+}
+
+Single QtToolkit::TwipsPerPixelY() const {
+  return TwipsPerPixelAt(Primary() != nullptr ? Primary()->logicalDotsPerInchY() : 96.0);
+}
+
+std::int32_t QtToolkit::SystemMetric(int index) const {
+  if (Primary() == nullptr) return 0;
+  const QRect screen = Primary()->geometry();
+  return index == 0 ? screen.width() : index == 1 ? screen.height() : 0;
+}
+
+std::vector<Rect> QtToolkit::WorkAreas() const {
+  std::vector<Rect> areas;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect r = screen->availableGeometry();
+    areas.push_back({r.x(), r.y(), r.width(), r.height()});
+  }
+  return areas;
+}
+
+std::unique_ptr<Window> QtToolkit::CreateWindow(const FormDesign& design, Form& owner) {
+  return std::make_unique<QtWindow>(*this, design, owner);
+}
+
+std::unique_ptr<NativeTimer> QtToolkit::CreateTimer(std::function<void()> tick) {
+  return std::make_unique<QtTimer>(std::move(tick));
+}
+
+int QtToolkit::ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) {
+  QMessageBox box;
+  box.setWindowTitle(QString::fromStdString(title));
+  box.setText(QString::fromStdString(prompt));
+  box.setIcon((buttons & kMbIconStop) != 0 ? QMessageBox::Critical : QMessageBox::NoIcon);
+  if ((buttons & 0xF) == kMbYesNo) {
+    QPushButton* yes = box.addButton(QMessageBox::Yes);
+    box.addButton(QMessageBox::No);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(QMessageBox::No);
+  } else {
+    box.setDefaultButton(box.addButton(QMessageBox::Ok));
+  }
+  box.exec();
+  const QMessageBox::StandardButton chosen = box.standardButton(box.clickedButton());
+  if (chosen == QMessageBox::Yes) return kIdYes;
+  if (chosen == QMessageBox::No) return kIdNo;
+  return kIdOk;
+}
+
+std::vector<TopLevelWindow> QtToolkit::TopLevelWindows() const {
+  std::vector<TopLevelWindow> result;
+  for (QtWindow* window : windows_) {
+    if (window->Visible()) {
+      result.push_back({reinterpret_cast<std::uintptr_t>(window), window->Caption()});
+    }
+  }
+  return result;
+}
+
+void QtToolkit::ActivateWindow(std::uintptr_t id) {
+  for (QtWindow* window : windows_) {
+    if (reinterpret_cast<std::uintptr_t>(window) != id) continue;
+    window->widget()->raise();
+    window->widget()->activateWindow();
+  }
+}
+
+std::unique_ptr<OpenFile> QtToolkit::OpenForAppend(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (fd >= 0) return std::make_unique<PosixFile>(fd);
+  const int error = errno;
+  const std::string reason = std::strerror(error);
+  switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+      Raise(ErrorKind::PermissionDenied, reason);
+    case ENOENT:
+    case ENOTDIR:
+      Raise(ErrorKind::PathNotFound, reason);
+    default:
+      Raise(ErrorKind::PathFileAccess, reason);
+  }
+}
+
+QSettings& QtToolkit::Settings(const std::string& app) {
+  auto& settings = settings_[app];
+  if (!settings) {
+    // $XDG_CONFIG_HOME/<app>/<app>.conf
+    const QString name = QString::fromStdString(app);
+    settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, name, name);
+  }
+  return *settings;
+}
+
+std::optional<std::string> QtToolkit::ReadSetting(const std::string& app,
+                                                  const std::string& section,
+                                                  const std::string& key) {
+  QSettings& settings = Settings(app);
+  const QString path = QString::fromStdString(section + "/" + key);
+  if (!settings.contains(path)) return std::nullopt;
+  return settings.value(path).toString().toStdString();
+}
+
+void QtToolkit::WriteSetting(const std::string& app, const std::string& section,
+                             const std::string& key, const std::string& value) {
+  QSettings& settings = Settings(app);
+  settings.setValue(QString::fromStdString(section + "/" + key), QString::fromStdString(value));
+  settings.sync();
+}
+
+bool QtToolkit::TrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+void QtToolkit::DeliverTrayMessage(std::uint32_t hwnd, std::int32_t message) {
+  const auto found = controls_.find(hwnd);
+  if (found == controls_.end()) return;
+  QtControl* control = found->second;
+  const Single x = static_cast<Single>(message) * TwipsPerPixelX();
+  control->window().RaiseMouseMove(*control, 0, 0, x, 0);
+}
+
+bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& bytes) {
+  const NotifyIconData record = NotifyIconFromBytes(bytes);
+  const auto key = std::make_pair(record.hWnd, record.uID);
+  if (operation == kNimDelete) {
+    return tray_.erase(key) != 0;
+  }
+  if (operation != kNimAdd || tray_.count(key) != 0) return false;
+  auto entry = std::make_unique<TrayEntry>();
+  entry->icon = std::make_unique<QSystemTrayIcon>(IconFor(record.hIcon));
+  entry->icon->setToolTip(QString::fromStdString(FromAnsi(TipText(record))));
+  // A StatusNotifierItem host (KDE, GNOME's AppIndicator) has no double
+  // click: its activation stands for it. On an XEmbed tray a double click
+  // arrives as Trigger, then DoubleClick.
+  QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+  entry->status_notifier =
+      bus != nullptr && bus->isServiceRegistered("org.kde.StatusNotifierWatcher").value();
+  const bool status_notifier = entry->status_notifier;
+  const std::uint32_t hwnd = record.hWnd;
+  QObject::connect(entry->icon.get(), &QSystemTrayIcon::activated, entry->icon.get(),
+                   [this, hwnd, status_notifier](QSystemTrayIcon::ActivationReason reason) {
+                     switch (reason) {
+                       case QSystemTrayIcon::DoubleClick:
+                         DeliverTrayMessage(hwnd, kWmLButtonDblClk);
+                         break;
+                       case QSystemTrayIcon::Trigger:
+                         DeliverTrayMessage(hwnd, status_notifier ? kWmLButtonDblClk : 514);
+                         break;
+                       case QSystemTrayIcon::Context:
+                         DeliverTrayMessage(hwnd, kWmRButtonUp);
+                         break;
+                       case QSystemTrayIcon::MiddleClick:
+                         DeliverTrayMessage(hwnd, 520);
+                         break;
+                       case QSystemTrayIcon::Unknown:
+                         break;
+                     }
+                   });
+  // Shown even without a tray now: Qt docks the icon when one appears.
+  entry->icon->show();
+  tray_[key] = std::move(entry);
+  return TrayAvailable();
+}
+
+bool QtToolkit::CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+                              ProcessInformation& info, std::string& error) {
+  QStringList words = SplitCommandLine(command_line);
+  if (words.isEmpty()) {
+    error = "the command line is empty";
+    return false;
+  }
+  const QString program = words.takeFirst();
+  std::vector<std::string> command;
+  if (program.compare("notepad.exe", Qt::CaseInsensitive) == 0 ||
+      program.compare("notepad", Qt::CaseInsensitive) == 0) {
+    // The system text editor.
+    const auto editor =
+        xdg::TextEditorCommand(xdg::Environment::FromProcess(), words.join(' ').toStdString());
+    if (!editor) {
+      error =
+          "no text editor was found (set a default application for plain text files, or "
+          "install one such as gedit or mousepad)";
+      return false;
+    }
+    command = *editor;
+  } else {
+    command.push_back(program.toStdString());
+    for (const QString& word : words) command.push_back(word.toStdString());
+  }
+  QStringList arguments;
+  for (std::size_t i = 1; i < command.size(); ++i) {
+    arguments << QString::fromStdString(command[i]);
+  }
+  qint64 pid = 0;
+  if (!QProcess::startDetached(QString::fromStdString(command.front()), arguments,
+                               QDir::currentPath(), &pid)) {
+    error = "\"" + command.front() + "\" could not be started";
+    return false;
+  }
+  info = ProcessInformation{};
+  info.dwProcessId = static_cast<std::uint32_t>(pid);
+  const StartupInfo start = StartupInfoFromBytes(startup);
+  if ((start.dwFlags & (kStartfUsePosition | kStartfUseSize)) != 0) {
+    x11::PlaceFirstWindowOf(
+        pid, QRect(static_cast<int>(start.dwX), static_cast<int>(start.dwY),
+                   static_cast<int>(start.dwXSize), static_cast<int>(start.dwYSize)));
+  }
+  return true;
+}
+
+int QtToolkit::Run() { return QApplication::exec(); }
+
+void QtToolkit::Quit(int exit_code) { QCoreApplication::exit(exit_code); }
+
+void QtToolkit::Fatal(int exit_code) {
+  std::fflush(nullptr);
+  std::_Exit(exit_code);
+}
+
+std::uint32_t QtToolkit::Register(QtControl* control) {
+  const std::uint32_t handle = next_handle_++;
+  controls_[handle] = control;
+  return handle;
+}
+
+std::uint32_t QtToolkit::Register(QtWindow* window) {
+  const std::uint32_t handle = next_handle_++;
+  windows_.push_back(window);
+  window_handles_[handle] = window;
+  return handle;
+}
+
+void QtToolkit::Unregister(std::uint32_t handle) {
+  controls_.erase(handle);
+  const auto window = window_handles_.find(handle);
+  if (window != window_handles_.end()) {
+    windows_.erase(std::remove(windows_.begin(), windows_.end(), window->second), windows_.end());
+    window_handles_.erase(window);
+  }
+}
+
+std::uint32_t QtToolkit::RegisterIcon(const QIcon& icon) {
+  const std::uint32_t handle = next_handle_++;
+  icons_[handle] = icon;
+  return handle;
+}
+
+QIcon QtToolkit::IconFor(std::uint32_t handle) const {
+  const auto found = icons_.find(handle);
+  return found == icons_.end() ? QIcon() : found->second;
+}
+
+}  // namespace dv::qt

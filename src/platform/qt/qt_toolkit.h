@@ -1,0 +1,77 @@
+// The toolkit on Qt 6 Widgets: top-level QWidgets, QCalendarWidget,
+// QMenuBar, QMessageBox, QTimer, QSettings and QSystemTrayIcon.
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QString>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/toolkit.h"
+
+class QApplication;
+class QSettings;
+class QSystemTrayIcon;
+
+namespace dv::qt {
+
+class QtWindow;
+class QtControl;
+
+class QtToolkit : public Toolkit {
+ public:
+  QtToolkit(QApplication& app, std::string title);
+  ~QtToolkit() override;
+
+  AppInfo App() const override { return app_info_; }
+  void SetTaskVisible(bool visible) override { task_visible_ = visible; }
+  Single TwipsPerPixelX() const override;
+  Single TwipsPerPixelY() const override;
+  std::int32_t SystemMetric(int index) const override;
+  std::vector<Rect> WorkAreas() const override;
+  std::unique_ptr<Window> CreateWindow(const FormDesign& design, Form& owner) override;
+  std::unique_ptr<NativeTimer> CreateTimer(std::function<void()> tick) override;
+  int ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) override;
+  std::vector<TopLevelWindow> TopLevelWindows() const override;
+  void ActivateWindow(std::uintptr_t id) override;
+  std::unique_ptr<OpenFile> OpenForAppend(const std::string& name) override;
+  std::optional<std::string> ReadSetting(const std::string& app, const std::string& section,
+                                         const std::string& key) override;
+  void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
+                    const std::string& value) override;
+  bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) override;
+  bool TrayAvailable() const override;
+  bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+                     ProcessInformation& info, std::string& error) override;
+  int Run() override;
+  void Quit(int exit_code) override;
+  [[noreturn]] void Fatal(int exit_code) override;
+
+  // Native handles: windows and controls register a 32-bit handle.
+  std::uint32_t Register(QtControl* control);
+  std::uint32_t Register(QtWindow* window);
+  void Unregister(std::uint32_t handle);
+  std::uint32_t RegisterIcon(const QIcon& icon);
+  QIcon IconFor(std::uint32_t handle) const;
+  const std::vector<QtWindow*>& windows() const { return windows_; }
+
+ private:
+  struct TrayEntry;
+  QSettings& Settings(const std::string& app);
+  void DeliverTrayMessage(std::uint32_t hwnd, std::int32_t message);
+
+  QApplication& app_;
+  AppInfo app_info_;
+  bool task_visible_ = true;
+  std::uint32_t next_handle_ = 0x10000;
+  std::map<std::uint32_t, QtControl*> controls_;
+  std::vector<QtWindow*> windows_;
+  std::map<std::uint32_t, QtWindow*> window_handles_;
+  std::map<std::uint32_t, QIcon> icons_;
+  std::map<std::string, std::unique_ptr<QSettings>> settings_;
+  std::map<std::pair<std::uint32_t, std::uint32_t>, std::unique_ptr<TrayEntry>> tray_;
+};
+
+}  // namespace dv::qt

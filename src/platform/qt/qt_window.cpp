@@ -1,0 +1,500 @@
+#include "platform/qt/qt_window.h"
+
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QTextCharFormat>
+#include <QTimer>
+#include <cmath>
+
+#include "platform/errors.h"
+#include "platform/forms.h"
+#include "platform/qt/qt_toolkit.h"
+#include "platform/qt/x11.h"
+#include "platform/services.h"
+
+namespace dv::qt {
+
+namespace {
+
+// The window manager's frame as last seen on a decorated window; used for
+// windows that have not been shown yet.
+std::optional<QMargins> known_frame;
+
+QFont ToQFont(const Font& font) {
+  QFont qfont(QString::fromStdString(font.face));
+  qfont.setPointSizeF(font.points);
+  qfont.setWeight(static_cast<QFont::Weight>(font.weight));
+  qfont.setItalic(font.italic);
+  qfont.setUnderline(font.underline);
+  qfont.setStrikeOut(font.strikethrough);
+  return qfont;
+}
+
+QColor ToQColor(OleColor color) {
+  if ((color & kSystemColorFlag) != 0) {
+    const QPalette palette = QGuiApplication::palette();
+    switch (color & 0xFFU) {
+      case 15:
+        return palette.color(QPalette::Button);
+      case 16:
+        return palette.color(QPalette::Dark);
+      default:
+        return palette.color(QPalette::Window);
+    }
+  }
+  return QColor(static_cast<int>(color & 0xFFU), static_cast<int>((color >> 8) & 0xFFU),
+                static_cast<int>((color >> 16) & 0xFFU));
+}
+
+QString CssFont(const Font& font) {
+  return QString("font-family: \"%1\"; font-size: %2pt; font-weight: %3;")
+      .arg(QString::fromStdString(font.face))
+      .arg(font.points)
+      .arg(font.weight);
+}
+
+void ApplyLook(QCalendarWidget* calendar, const CalendarLook& look) {
+  const QColor back = ToQColor(look.back_color);
+  calendar->setNavigationBarVisible(look.show_title);
+  calendar->setGridVisible(look.show_horizontal_grid || look.show_vertical_grid);
+  calendar->setHorizontalHeaderFormat(look.show_days ? QCalendarWidget::ShortDayNames
+                                                     : QCalendarWidget::NoHorizontalHeader);
+  calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  // The control's first day of the week 1 is Sunday.
+  calendar->setFirstDayOfWeek(
+      static_cast<Qt::DayOfWeek>(look.first_day == 1 ? 7 : look.first_day - 1));
+
+  QTextCharFormat header;
+  header.setFont(ToQFont(look.day_font));
+  header.setForeground(ToQColor(look.day_font_color));
+  header.setBackground(back);
+  calendar->setHeaderTextFormat(header);
+
+  QTextCharFormat dates;
+  dates.setFont(ToQFont(look.grid_font));
+  dates.setForeground(ToQColor(look.grid_font_color));
+  for (int day = Qt::Monday; day <= Qt::Sunday; ++day) {
+    calendar->setWeekdayTextFormat(static_cast<Qt::DayOfWeek>(day), dates);
+  }
+  calendar->setFont(ToQFont(look.grid_font));
+  calendar->setStyleSheet(
+      QString("QCalendarWidget QWidget#qt_calendar_navigationbar { background-color: %1; }"
+              "QCalendarWidget QToolButton { color: %2; %3 background-color: %1; }"
+              "QCalendarWidget QSpinBox { color: %2; %3 }"
+              "QCalendarWidget QAbstractItemView { background-color: %1; gridline-color: %4;"
+              " %5 }")
+          .arg(back.name(), ToQColor(look.title_font_color).name(), CssFont(look.title_font),
+               ToQColor(look.grid_lines_color).name(), CssFont(look.grid_font)));
+}
+
+QPixmap PixmapFrom(Bytes bytes, const char* format) {
+  QPixmap pixmap;
+  pixmap.loadFromData(bytes.data(), static_cast<uint>(bytes.size()), format);
+  return pixmap;
+}
+
+QRect ToQRect(const Rect& r) { return {r.left, r.top, r.width, r.height}; }
+Rect FromQRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+}  // namespace
+
+FormWidget::FormWidget(QtWindow* owner, Qt::WindowFlags flags)
+    : QWidget(nullptr, flags), owner(owner) {}
+
+void FormWidget::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (owner != nullptr) owner->WidgetResized();
+}
+
+void FormWidget::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (owner != nullptr) owner->WidgetMoved();
+}
+
+void FormWidget::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (owner != nullptr && event->type() == QEvent::WindowStateChange) {
+    owner->WidgetStateChanged();
+  }
+}
+
+void FormWidget::closeEvent(QCloseEvent* event) {
+  // The program decides: the close query and unload run, and the window
+  // goes away with its unload.
+  event->ignore();
+  if (owner != nullptr) owner->RaiseCloseRequest(kFormControlMenu);
+}
+
+void FormWidget::mouseReleaseEvent(QMouseEvent* event) {
+  QWidget::mouseReleaseEvent(event);
+  if (owner != nullptr && rect().contains(event->position().toPoint())) owner->RaiseClick();
+}
+
+void FormWidget::keyPressEvent(QKeyEvent* event) {
+  const QString text = event->text();
+  if (owner != nullptr && !text.isEmpty()) {
+    owner->RaiseKeyPress(text.at(0).unicode());
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void FormWidget::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (owner == nullptr) return;
+  const QVariant picture = property("dayvane-picture");
+  if (!picture.isValid()) return;
+  QPainter painter(this);
+  painter.drawPixmap(0, 0, picture.value<QPixmap>());
+}
+
+void FormWidget::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (owner != nullptr) owner->WidgetShown();
+}
+
+QtControl::QtControl(QtWindow& window, const ControlDesign& design, QWidget* native)
+    : PlacedControl(design), window_(window), native_(native), handle_(0) {
+  if (design.kind == ControlKind::Calendar || design.kind == ControlKind::PictureBox) {
+    handle_ = window.toolkit().Register(this);
+  }
+  Place();
+}
+
+QtControl::~QtControl() {
+  if (handle_ != 0) window_.toolkit().Unregister(handle_);
+}
+
+std::uint32_t QtControl::hWnd() const {
+  if (handle_ == 0) return Control::hWnd();
+  return handle_;
+}
+
+QCalendarWidget* QtControl::calendar() const {
+  auto* calendar = qobject_cast<QCalendarWidget*>(native_.data());
+  if (calendar == nullptr) Raise(ErrorKind::MemberNotSupported);
+  return calendar;
+}
+
+void QtControl::Today() {
+  QCalendarWidget* cal = calendar();
+  const QDate today = QDate::currentDate();
+  cal->setSelectedDate(today);
+  cal->setCurrentPage(today.year(), today.month());
+}
+
+double QtControl::Year() const { return calendar()->selectedDate().year(); }
+double QtControl::Month() const { return calendar()->selectedDate().month(); }
+double QtControl::Day() const { return calendar()->selectedDate().day(); }
+
+void QtControl::Place() {
+  if (!native_) return;
+  const Single tpp = window_.tpp();
+  native_->setGeometry(TwipsToPixels(Left(), tpp), TwipsToPixels(Top(), tpp),
+                       TwipsToPixels(Width(), tpp), TwipsToPixels(Height(), tpp));
+}
+
+QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner)
+    : Window(&owner),
+      toolkit_(toolkit),
+      design_(design),
+      tpp_(toolkit.TwipsPerPixelX()),
+      alive_(std::make_unique<QObject>()) {
+  Qt::WindowFlags flags = Qt::Window;
+  if (design.border == Border::None) {
+    flags |= Qt::FramelessWindowHint;
+  } else if (!design.min_button || !design.max_button) {
+    flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+    if (design.control_box) flags |= Qt::WindowCloseButtonHint;
+    if (design.min_button) flags |= Qt::WindowMinimizeButtonHint;
+    if (design.max_button) flags |= Qt::WindowMaximizeButtonHint;
+  }
+  widget_ = new FormWidget(this, flags);
+  widget_->setWindowTitle(QString::fromStdString(design.caption));
+  widget_->setFont(ToQFont(design.font));
+  if (!design.icon.empty()) {
+    QIcon icon(PixmapFrom(design.icon, "ICO"));
+    for (const Bytes& image : design.icon_images) icon.addPixmap(PixmapFrom(image, "PNG"));
+    widget_->setWindowIcon(icon);
+    icon_handle_ = toolkit.RegisterIcon(icon);
+  }
+  if (!design.picture.empty()) {
+    widget_->setProperty("dayvane-picture", PixmapFrom(design.picture, "BMP"));
+  }
+  if (!design.menus.empty()) {
+    menu_bar_ = new QMenuBar(widget_);
+    BuildMenus();
+  }
+  client_ = new QWidget(widget_);
+  BuildControls(owner);
+  handle_ = toolkit.Register(this);
+
+  if (design.border != Border::None) {
+    if (!known_frame) known_frame = x11::RequestFrameExtents(widget_);
+    frame_ = known_frame.value_or(QMargins());
+  }
+  const int client_width = TwipsToPixels(design.client_width, tpp_);
+  const int client_height = TwipsToPixels(design.client_height, tpp_);
+  normal_ = QRect(0, 0, client_width + frame_.left() + frame_.right(),
+                  client_height + MenuBarHeight() + frame_.top() + frame_.bottom());
+  if (design.centred) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      normal_.moveCenter(screen->geometry().center());
+    }
+  }
+  ApplyNormalGeometry();
+  reported_ = QSize(client_width, client_height);
+}
+
+QtWindow::~QtWindow() {
+  toolkit_.Unregister(handle_);
+  alive_.reset();
+  if (widget_) {
+    widget_->owner = nullptr;
+    widget_->hide();
+    widget_->deleteLater();
+  }
+}
+
+void QtWindow::BuildMenus() {
+  for (const MenuDesign& top : design_.menus) {
+    const QString caption = QString::fromStdString(top.caption);
+    if (top.items.empty()) {
+      QAction* action = menu_bar_->addAction(caption);
+      QObject::connect(action, &QAction::triggered, alive_.get(),
+                       [this, name = top.name] { RaiseMenuClick(name); });
+      continue;
+    }
+    QMenu* menu = menu_bar_->addMenu(caption);
+    menus_[top.name] = menu;
+    for (const MenuDesign& item : top.items) {
+      QAction* action = menu->addAction(QString::fromStdString(item.caption));
+      QObject::connect(action, &QAction::triggered, alive_.get(),
+                       [this, name = item.name] { RaiseMenuClick(name); });
+    }
+  }
+}
+
+void QtWindow::BuildControls(Form& /*owner*/) {
+  for (const ControlDesign& design : design_.controls) {
+    QWidget* native = nullptr;
+    switch (design.kind) {
+      case ControlKind::Timer:
+        AddTimer(design, toolkit_);
+        continue;
+      case ControlKind::Calendar: {
+        auto* calendar = new QCalendarWidget(client_);
+        ApplyLook(calendar, design.calendar);
+        native = calendar;
+        break;
+      }
+      case ControlKind::Label: {
+        auto* label = new QLabel(QString::fromStdString(DisplayCaption(design.caption)), client_);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(
+            (design.alignment == Alignment::Center ? Qt::AlignHCenter : Qt::AlignLeft) |
+            Qt::AlignTop);
+        if (design.font) label->setFont(ToQFont(*design.font));
+        native = label;
+        break;
+      }
+      case ControlKind::Image: {
+        auto* image = new QLabel(client_);
+        image->setPixmap(PixmapFrom(design.picture, "ICO"));
+        image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        native = image;
+        break;
+      }
+      case ControlKind::PictureBox:
+      case ControlKind::Line:
+      case ControlKind::Menu:
+        native = new QWidget(client_);
+        native->setVisible(design.drawn);
+        break;
+    }
+    auto control = std::make_unique<QtControl>(*this, design, native);
+    if (design.kind == ControlKind::Calendar) {
+      QtControl* raw = control.get();
+      QObject::connect(static_cast<QCalendarWidget*>(native), &QCalendarWidget::activated,
+                       alive_.get(), [this, raw](QDate /*date*/) { RaiseDblClick(*raw); });
+    }
+    AddControl(std::move(control), design.name, design.index);
+  }
+  AddMenuItems(design_.menus);
+}
+
+int QtWindow::MenuBarHeight() const {
+  return menu_bar_ != nullptr ? menu_bar_->sizeHint().height() : 0;
+}
+
+void QtWindow::LayOut() {
+  if (!widget_) return;
+  const int bar = MenuBarHeight();
+  if (menu_bar_ != nullptr) menu_bar_->setGeometry(0, 0, widget_->width(), bar);
+  client_->setGeometry(0, bar, widget_->width(), std::max(0, widget_->height() - bar));
+}
+
+void QtWindow::ApplyNormalGeometry() {
+  const QRect inner = normal_.marginsRemoved(frame_);
+  widget_->move(normal_.topLeft());
+  widget_->resize(std::max(1, inner.width()), std::max(1, inner.height()));
+  LayOut();
+}
+
+QRect QtWindow::Outer() const {
+  if (shown_ && state_ != 1 && widget_ && widget_->isVisible()) {
+    return widget_->geometry().marginsAdded(frame_);
+  }
+  return normal_;
+}
+
+Single QtWindow::Left() const { return PixelsToTwips(Outer().x(), tpp_); }
+Single QtWindow::Top() const { return PixelsToTwips(Outer().y(), tpp_); }
+Single QtWindow::Width() const { return PixelsToTwips(Outer().width(), tpp_); }
+Single QtWindow::Height() const { return PixelsToTwips(Outer().height(), tpp_); }
+
+Single QtWindow::ScaleWidth() const {
+  if (shown_ && state_ != 1) return PixelsToTwips(client_->width(), tpp_);
+  return PixelsToTwips(std::max(0, normal_.width() - frame_.left() - frame_.right()), tpp_);
+}
+
+Single QtWindow::ScaleHeight() const {
+  if (shown_ && state_ != 1) return PixelsToTwips(client_->height(), tpp_);
+  return PixelsToTwips(
+      std::max(0, normal_.height() - frame_.top() - frame_.bottom() - MenuBarHeight()), tpp_);
+}
+
+bool QtWindow::Visible() const { return shown_; }
+
+void QtWindow::SetVisible(bool value) {
+  if (value == shown_) {
+    if (value && widget_->isHidden()) widget_->show();
+    return;
+  }
+  if (!value) {
+    if (state_ == 0 && widget_->isVisible()) normal_ = Outer();
+    shown_ = false;
+    widget_->hide();
+    return;
+  }
+  shown_ = true;
+  // A placement that no screen shows (a monitor gone, a smaller screen) is
+  // brought onto the nearest work area.
+  const QRect fitted = ToQRect(FitOnScreen(FromQRect(normal_), toolkit_.WorkAreas()));
+  if (fitted != normal_) normal_ = fitted;
+  ApplyNormalGeometry();
+  switch (state_) {
+    case 1:
+      widget_->showMinimized();
+      break;
+    case 2:
+      widget_->showMaximized();
+      break;
+    default:
+      widget_->showNormal();
+      break;
+  }
+  reported_ = client_->size();
+  RaiseResize();
+}
+
+std::int16_t QtWindow::WindowState() const { return state_; }
+
+void QtWindow::DoSetWindowState(std::int16_t value) {
+  if (value == state_) return;
+  state_ = value;
+  if (shown_) {
+    switch (value) {
+      case 1:
+        widget_->showMinimized();
+        break;
+      case 2:
+        widget_->showMaximized();
+        break;
+      default:
+        widget_->showNormal();
+        ApplyNormalGeometry();
+        break;
+    }
+  }
+  RaiseResize();
+}
+
+void QtWindow::DoMove(Single left, std::optional<Single> top, std::optional<Single> width,
+                      std::optional<Single> height) {
+  QRect outer = Outer();
+  const QSize before = outer.size();
+  outer.moveLeft(TwipsToPixels(left, tpp_));
+  if (top) outer.moveTop(TwipsToPixels(*top, tpp_));
+  if (width) outer.setWidth(std::max(0, TwipsToPixels(*width, tpp_)));
+  if (height) outer.setHeight(std::max(0, TwipsToPixels(*height, tpp_)));
+  normal_ = outer;
+  // Applied at once when the window shows its normal state; otherwise these
+  // are the bounds it returns to.
+  if (!shown_ || state_ == 0) ApplyNormalGeometry();
+  if (!shown_ && outer.size() != before) {
+    reported_ = QSize();
+    RaiseResize();
+  }
+}
+
+void QtWindow::PopupMenu(const std::string& menu) {
+  const auto found = menus_.find(menu);
+  if (found == menus_.end()) Raise(ErrorKind::InvalidProcedureCall, menu);
+  QMenu* popup = found->second;
+  popup->exec(QCursor::pos());
+}
+
+void QtWindow::WidgetResized() {
+  LayOut();
+  if (!shown_ || !widget_->isVisible()) return;
+  if (state_ == 0) normal_ = Outer();
+  if (client_->size() == reported_) return;
+  reported_ = client_->size();
+  RaiseResize();
+}
+
+void QtWindow::WidgetMoved() {
+  if (!shown_ || !widget_->isVisible()) return;
+  WidgetShown();
+  if (state_ == 0) normal_ = Outer();
+}
+
+void QtWindow::WidgetStateChanged() {
+  if (!shown_) return;
+  const Qt::WindowStates states = widget_->windowState();
+  const std::int16_t now = (states & Qt::WindowMinimized)                            ? 1
+                           : (states & (Qt::WindowMaximized | Qt::WindowFullScreen)) ? 2
+                                                                                     : 0;
+  if (now == state_) return;
+  state_ = now;
+  RaiseResize();
+}
+
+void QtWindow::WidgetShown() {
+  // Once the window manager has framed the window, its real frame replaces
+  // the estimate, and the size is corrected so that the outer bounds are
+  // exactly the ones asked for.
+  if (design_.border == Border::None || !widget_->isVisible()) return;
+  const QRect frame = widget_->frameGeometry();
+  const QRect inner = widget_->geometry();
+  const QMargins real(inner.left() - frame.left(), inner.top() - frame.top(),
+                      frame.right() - inner.right(), frame.bottom() - inner.bottom());
+  if (real.isNull() || real == frame_) return;
+  const QRect wanted = normal_;
+  frame_ = real;
+  known_frame = real;
+  if (state_ == 0) {
+    normal_ = wanted;
+    ApplyNormalGeometry();
+  }
+}
+
+}  // namespace dv::qt

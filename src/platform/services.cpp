@@ -1,0 +1,141 @@
+#include "platform/services.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "platform/errors.h"
+
+namespace dv {
+
+int MsgBox(Toolkit& toolkit, const std::string& prompt, int buttons,
+           const std::optional<std::string>& title) {
+  return toolkit.ShowMessageBox(prompt, buttons, title.value_or(toolkit.App().Title));
+}
+
+void AppActivate(Toolkit& toolkit, const std::string& title) {
+  const auto windows = toolkit.TopLevelWindows();
+  auto found = std::find_if(windows.begin(), windows.end(),
+                            [&](const TopLevelWindow& w) { return w.title == title; });
+  if (found == windows.end()) {
+    found = std::find_if(windows.begin(), windows.end(), [&](const TopLevelWindow& w) {
+      return w.title.compare(0, title.size(), title) == 0;
+    });
+  }
+  if (found == windows.end()) Raise(ErrorKind::InvalidProcedureCall, "no window titled " + title);
+  toolkit.ActivateWindow(found->id);
+}
+
+std::string GetSetting(Toolkit& toolkit, const std::string& app, const std::string& section,
+                       const std::string& key, const std::string& default_value) {
+  return toolkit.ReadSetting(app, section, key).value_or(default_value);
+}
+
+void SaveSetting(Toolkit& toolkit, const std::string& app, const std::string& section,
+                 const std::string& key, const std::string& value) {
+  toolkit.WriteSetting(app, section, key, value);
+}
+
+void FileTable::OpenForAppend(const std::string& name, int number) {
+  if (IsOpen(number)) Raise(ErrorKind::PathFileAccess, "file number already open");
+  files_[number] = toolkit_.OpenForAppend(name);
+}
+
+void FileTable::Close(int number) { files_.erase(number); }
+
+namespace {
+
+// How far apart two ranges [a0, a1) and [b0, b1) are; 0 when they overlap.
+int Gap(int a0, int a1, int b0, int b1) { return std::max({0, b0 - a1, a0 - b1}); }
+
+int Overlap(int a0, int a1, int b0, int b1) {
+  return std::max(0, std::min(a1, b1) - std::max(a0, b0));
+}
+
+}  // namespace
+
+Rect FitOnScreen(const Rect& window, const std::vector<Rect>& work_areas) {
+  if (work_areas.empty()) return window;
+  const int need_x = std::min(32, std::max(window.width, 1));
+  const int need_y = std::min(32, std::max(window.height, 1));
+  for (const Rect& area : work_areas) {
+    if (Overlap(window.left, window.right(), area.left, area.right()) >= need_x &&
+        Overlap(window.top, window.bottom(), area.top, area.bottom()) >= need_y) {
+      return window;
+    }
+  }
+  const Rect* nearest = &work_areas.front();
+  long best = std::numeric_limits<long>::max();
+  for (const Rect& area : work_areas) {
+    const long dx = Gap(window.left, window.right(), area.left, area.right());
+    const long dy = Gap(window.top, window.bottom(), area.top, area.bottom());
+    const long distance = dx * dx + dy * dy;
+    if (distance < best) {
+      best = distance;
+      nearest = &area;
+    }
+  }
+  Rect fitted = window;
+  fitted.width = std::min(window.width, nearest->width);
+  fitted.height = std::min(window.height, nearest->height);
+  fitted.left = std::clamp(window.left, nearest->left, nearest->right() - fitted.width);
+  fitted.top = std::clamp(window.top, nearest->top, nearest->bottom() - fitted.height);
+  return fitted;
+}
+
+int TwipsToPixels(Single twips, Single twips_per_pixel) {
+  return static_cast<int>(std::lround(twips / twips_per_pixel));
+}
+
+Single PixelsToTwips(int pixels, Single twips_per_pixel) {
+  return static_cast<Single>(pixels) * twips_per_pixel;
+}
+
+Single TwipsPerPixelAt(double dpi) {
+  if (!(dpi > 0)) return 15.0F;
+  return static_cast<Single>(1440.0 / dpi);
+}
+
+void Toolkit::ChangeDirectory(const std::string& path) {
+  std::error_code error;
+  std::filesystem::current_path(std::filesystem::u8path(path), error);
+  if (error) Raise(ErrorKind::PathNotFound, path + ": " + error.message());
+}
+
+std::string Toolkit::ToAnsi(const std::string& utf8) const {
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if ((c & 0xE0) == 0xC0 && i + 1 < utf8.size()) {
+      const unsigned code = ((c & 0x1FU) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3FU);
+      out += code >= 0xA0 && code <= 0xFF ? static_cast<char>(code) : '?';
+    } else {
+      // Characters outside Latin-1: skip their continuation bytes.
+      while (i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) ++i;
+      out += '?';
+    }
+  }
+  return out;
+}
+
+std::string Toolkit::FromAnsi(const std::string& ansi) const {
+  std::string out;
+  for (const char ch : ansi) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else if (c >= 0xA0) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += '?';
+    }
+  }
+  return out;
+}
+
+}  // namespace dv

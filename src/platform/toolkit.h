@@ -1,0 +1,128 @@
+// The services that the program runs on. Each front end (Qt, Win32) and the
+// simulated toolkit of the tests implement this interface; the rules that
+// both real front ends share live in the core (services.h, forms.h).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/design.h"
+#include "platform/object.h"
+#include "platform/records.h"
+
+namespace dv {
+
+struct AppInfo {
+  std::string Path;     // the program's directory
+  std::string EXEName;  // the program file's name without directory and extension
+  std::string Title;    // the application's title
+};
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  int right() const { return left + width; }
+  int bottom() const { return top + height; }
+  bool operator==(const Rect&) const = default;
+};
+
+struct TopLevelWindow {
+  std::uintptr_t id = 0;
+  std::string title;
+};
+
+// An open file; closing it is destroying it.
+class OpenFile {
+ public:
+  virtual ~OpenFile() = default;
+};
+
+class NativeTimer {
+ public:
+  virtual ~NativeTimer() = default;
+  virtual void Start(std::int32_t milliseconds) = 0;
+  virtual void Stop() = 0;
+};
+
+// Message box buttons, icons and results.
+constexpr int kMbOk = 0;
+constexpr int kMbYesNo = 4;
+constexpr int kMbIconStop = 16;
+constexpr int kIdOk = 1;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+class Toolkit {
+ public:
+  Toolkit() = default;
+  Toolkit(const Toolkit&) = delete;
+  Toolkit& operator=(const Toolkit&) = delete;
+  virtual ~Toolkit() = default;
+
+  // The application object. TaskVisible is the property set false at start.
+  virtual AppInfo App() const = 0;
+  virtual void SetTaskVisible(bool visible) = 0;
+
+  // Screen.
+  virtual Single TwipsPerPixelX() const = 0;
+  virtual Single TwipsPerPixelY() const = 0;
+  // GetSystemMetrics: index 0 the primary screen's width, 1 its height, in pixels.
+  virtual std::int32_t SystemMetric(int index) const = 0;
+  // The work areas of all screens, in pixels.
+  virtual std::vector<Rect> WorkAreas() const = 0;
+
+  // Windows: builds a window hidden from its design; `owner` receives its
+  // notifications.
+  virtual std::unique_ptr<Window> CreateWindow(const FormDesign& design, Form& owner) = 0;
+  virtual std::unique_ptr<NativeTimer> CreateTimer(std::function<void()> tick) = 0;
+
+  // A modal message box; returns the button chosen (kIdOk, kIdYes, kIdNo).
+  virtual int ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) = 0;
+  // Top-level windows that can be activated by title, and the activation.
+  virtual std::vector<TopLevelWindow> TopLevelWindows() const = 0;
+  virtual void ActivateWindow(std::uintptr_t id) = 0;
+
+  // The current directory for relative file names.
+  virtual void ChangeDirectory(const std::string& path);
+  // Opens a file for appending, creating it when missing and never
+  // truncating it; raises PermissionDenied / PathNotFound / PathFileAccess
+  // with the system's reason as the detail.
+  virtual std::unique_ptr<OpenFile> OpenForAppend(const std::string& name) = 0;
+
+  // The per-user settings store: text per application, section and key.
+  virtual std::optional<std::string> ReadSetting(const std::string& app, const std::string& section,
+                                                 const std::string& key) = 0;
+  virtual void WriteSetting(const std::string& app, const std::string& section,
+                            const std::string& key, const std::string& value) = 0;
+
+  // The shell's notification area: the record's bytes as Shell_NotifyIconA
+  // takes them. Returns whether the shell took the request.
+  virtual bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) = 0;
+  // Whether a notification area is there to show an icon now.
+  virtual bool TrayAvailable() const = 0;
+
+  // Starts a program as CreateProcessA does with a null application name,
+  // inherited handles, NORMAL_PRIORITY_CLASS, the program's environment and
+  // current directory. False with the reason in `error` when it cannot start.
+  virtual bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+                             ProcessInformation& info, std::string& error) = 0;
+
+  // Text in the system's 8-bit code page and back (the default is Windows-1252
+  // for the Latin-1 range; other characters become '?').
+  virtual std::string ToAnsi(const std::string& utf8) const;
+  virtual std::string FromAnsi(const std::string& ansi) const;
+
+  // The event loop: Run returns Quit's code. Fatal ends the program at once
+  // after an error that no handler caught, and does not return.
+  virtual int Run() = 0;
+  virtual void Quit(int exit_code) = 0;
+  [[noreturn]] virtual void Fatal(int exit_code) = 0;
+};
+
+}  // namespace dv
