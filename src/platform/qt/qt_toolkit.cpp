@@ -197,7 +197,9 @@ QSettings& QtToolkit::Settings(const std::string& app) {
   if (!settings) {
     // $XDG_CONFIG_HOME/<app>/<app>.conf
     const QString name = QString::fromStdString(app);
-    settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, name, name);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    settings = std::make_unique<QSettings>(folder + "/" + name + "/" + name + ".conf",
+                                           QSettings::IniFormat);
   }
   return *settings;
 }

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_window.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QCursor>
@@ -70,28 +71,38 @@ void ApplyLook(QCalendarWidget* calendar, const CalendarLook& look) {
   // The control's first day of the week 1 is Sunday.
   calendar->setFirstDayOfWeek(
       static_cast<Qt::DayOfWeek>(look.first_day == 1 ? 7 : look.first_day - 1));
+  calendar->setFont(ToQFont(look.grid_font));
 
+  // Day formats are merged into the day-name row as well: keep them empty
+  // (no red weekends) and colour the dates through the view's palette.
+  for (int day = Qt::Monday; day <= Qt::Sunday; ++day) {
+    calendar->setWeekdayTextFormat(static_cast<Qt::DayOfWeek>(day), QTextCharFormat());
+  }
   QTextCharFormat header;
   header.setFont(ToQFont(look.day_font));
   header.setForeground(ToQColor(look.day_font_color));
   header.setBackground(back);
   calendar->setHeaderTextFormat(header);
 
-  QTextCharFormat dates;
-  dates.setFont(ToQFont(look.grid_font));
-  dates.setForeground(ToQColor(look.grid_font_color));
-  for (int day = Qt::Monday; day <= Qt::Sunday; ++day) {
-    calendar->setWeekdayTextFormat(static_cast<Qt::DayOfWeek>(day), dates);
+  if (auto* view = calendar->findChild<QAbstractItemView*>("qt_calendar_calendarview")) {
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Base, back);
+    palette.setColor(QPalette::AlternateBase, back);
+    palette.setColor(QPalette::Text, ToQColor(look.grid_font_color));
+    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Dark));
+    view->setPalette(palette);
+    if (auto* frame = qobject_cast<QFrame*>(view)) frame->setFrameShape(QFrame::NoFrame);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setStyleSheet(
+        QString("QTableView { gridline-color: %1; }").arg(ToQColor(look.grid_lines_color).name()));
   }
-  calendar->setFont(ToQFont(look.grid_font));
-  calendar->setStyleSheet(
-      QString("QCalendarWidget QWidget#qt_calendar_navigationbar { background-color: %1; }"
-              "QCalendarWidget QToolButton { color: %2; %3 background-color: %1; }"
-              "QCalendarWidget QSpinBox { color: %2; %3 }"
-              "QCalendarWidget QAbstractItemView { background-color: %1; gridline-color: %4;"
-              " %5 }")
-          .arg(back.name(), ToQColor(look.title_font_color).name(), CssFont(look.title_font),
-               ToQColor(look.grid_lines_color).name(), CssFont(look.grid_font)));
+  if (auto* bar = calendar->findChild<QWidget*>("qt_calendar_navigationbar")) {
+    bar->setStyleSheet(
+        QString("QWidget#qt_calendar_navigationbar { background-color: %1; }"
+                "QToolButton, QSpinBox { color: %2; %3 background-color: %1; }")
+            .arg(back.name(), ToQColor(look.title_font_color).name(), CssFont(look.title_font)));
+  }
 }
 
 QPixmap PixmapFrom(Bytes bytes, const char* format) {

@@ -1,0 +1,277 @@
+# shellcheck shell=bash
+# Helpers for Dayvane's end-to-end tests: an isolated X session (Xvfb,
+# openbox, trayer), window/tray queries, screenshots, a stub text editor
+# and a tiny assertion set.  Source it, then call e2e_init.
+#
+#   . tests/e2e/lib.sh
+#   e2e_init "$BUILD_DIR/e2e-artifacts/mytest"
+#   e2e_start_x && e2e_start_wm && e2e_start_tray
+#   ...
+#   e2e_summary   # exit status: 0 when nothing failed
+
+E2E_PIDS=()
+E2E_PASSED=0
+E2E_FAILED=0
+E2E_TEST=${E2E_TEST:-$(basename "${0%.sh}")}
+E2E_XVFB_PID=''
+E2E_TRAY_PID=''
+E2E_WM_PID=''
+
+e2e_log() { printf '[%s %s] %s\n' "$E2E_TEST" "$(date +%T)" "$*" >&2; }
+
+# e2e_init [ARTIFACT_DIR]: fresh HOME/XDG dirs, cleanup trap, artifact dir.
+e2e_init() {
+  E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/dayvane-e2e.XXXXXX")
+  E2E_ARTIFACTS=${1:-${E2E_ARTIFACTS:-$E2E_TMP/artifacts}}
+  mkdir -p "$E2E_ARTIFACTS" "$E2E_TMP/home" "$E2E_TMP/run"
+  chmod 700 "$E2E_TMP/run"
+  export HOME="$E2E_TMP/home" XDG_RUNTIME_DIR="$E2E_TMP/run"
+  export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+  export XDG_CACHE_HOME="$HOME/.cache" XDG_STATE_HOME="$HOME/.local/state"
+  mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
+  export QT_QPA_PLATFORM=xcb E2E_TMP E2E_ARTIFACTS
+  # No session bus: Qt then docks its tray icon through XEmbed, and
+  # nothing of the developer's desktop leaks into the run.
+  unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME \
+    XDG_CURRENT_DESKTOP DESKTOP_SESSION XDG_SESSION_TYPE SESSION_MANAGER
+  trap e2e_cleanup EXIT
+  trap 'exit 130' INT TERM
+}
+
+# e2e_spawn LOGNAME CMD...: run CMD in the background, remembered for cleanup;
+# output goes to $E2E_ARTIFACTS/LOGNAME.log, the pid to E2E_LAST_PID.
+e2e_spawn() {
+  local name=$1; shift
+  "$@" >"$E2E_ARTIFACTS/$name.log" 2>&1 &
+  E2E_LAST_PID=$!
+  E2E_PIDS+=("$E2E_LAST_PID")
+}
+
+e2e_kill() {
+  local pid
+  for pid in "$@"; do
+    [ -n "$pid" ] || continue
+    kill "$pid" 2>/dev/null || continue
+    local i
+    for i in 1 2 3 4 5 6 7 8 9 10; do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  return 0
+}
+
+e2e_cleanup() {
+  local i
+  for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do e2e_kill "${E2E_PIDS[i]}"; done
+  E2E_PIDS=()
+  [ -n "${E2E_KEEP_TMP:-}" ] || rm -rf "${E2E_TMP:?}"
+}
+
+# e2e_wait_for TIMEOUT CMD...: poll CMD every 0.1 s until it succeeds.
+e2e_wait_for() {
+  local deadline=$((SECONDS + $1)); shift
+  until "$@" 2>/dev/null; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# e2e_start_x: Xvfb 1024x768x24 on the first free display in :90..:140.
+e2e_start_x() {
+  local n fd_file="$E2E_TMP/displayfd"
+  for n in $(seq "${E2E_DISPLAY_MIN:-90}" "${E2E_DISPLAY_MAX:-140}"); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    : >"$fd_file"
+    Xvfb ":$n" -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -noreset \
+      -displayfd 3 3>"$fd_file" >"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    E2E_PIDS+=("$E2E_XVFB_PID")
+    while kill -0 "$E2E_XVFB_PID" 2>/dev/null && [ ! -s "$fd_file" ]; do sleep 0.05; done
+    if [ -s "$fd_file" ]; then
+      export DISPLAY=":$n"
+      e2e_log "Xvfb on $DISPLAY"
+      return 0
+    fi
+    wait "$E2E_XVFB_PID" 2>/dev/null   # lost a race for :$n, try the next one
+  done
+  e2e_log "no free X display"; return 1
+}
+
+# Selection owner window (decimal, 0 when none) via a small Xlib helper
+# built once per run.
+e2e_selection_owner() {
+  local bin="$E2E_TMP/selowner"
+  if [ ! -x "$bin" ]; then
+    printf '%s\n' '#include <X11/Xlib.h>' '#include <stdio.h>' \
+      'int main(int c, char **v) { Display *d = XOpenDisplay(0); if (!d || c < 2) return 2;' \
+      ' printf("%lu\n", XGetSelectionOwner(d, XInternAtom(d, v[1], False))); return 0; }' \
+      >"$bin.c"
+    cc -o "$bin" "$bin.c" -lX11 || return 2
+  fi
+  "$bin" "$1"
+}
+
+_e2e_wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+
+# e2e_start_wm: openbox with a plain config; waits until it manages windows.
+e2e_start_wm() {
+  local rc="$E2E_TMP/openbox-rc.xml"
+  cat >"$rc" <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
+  <placement><policy>Smart</policy></placement>
+  <desktops><number>1</number></desktops>
+  <theme><name>Clearlooks</name></theme>
+</openbox_config>
+EOF
+  e2e_spawn openbox openbox --config-file "$rc" --sm-disable
+  E2E_WM_PID=$E2E_LAST_PID
+  e2e_wait_for 10 _e2e_wm_ready || { e2e_log "openbox did not start"; return 1; }
+}
+
+_e2e_tray_owned() { [ "$(e2e_selection_owner _NET_SYSTEM_TRAY_S0)" != 0 ]; }
+
+# e2e_start_tray: trayer docked top-right; waits for _NET_SYSTEM_TRAY_S0.
+e2e_start_tray() {
+  e2e_spawn trayer trayer --edge top --align right --widthtype request \
+    --height 32 --transparent false --tint 0x808080 --SetDockType true
+  E2E_TRAY_PID=$E2E_LAST_PID
+  e2e_wait_for 10 _e2e_tray_owned || { e2e_log "trayer did not take the tray"; return 1; }
+}
+
+e2e_stop_tray() {
+  e2e_kill "$E2E_TRAY_PID"; E2E_TRAY_PID=''
+  e2e_wait_for 5 eval '! _e2e_tray_owned'
+}
+
+# e2e_wait_window [--class] PATTERN [TIMEOUT]: print the first visible
+# matching window id (decimal).
+e2e_wait_window() {
+  local by=--name
+  [ "$1" = --class ] && { by=--class; shift; }
+  local deadline=$((SECONDS + ${2:-10})) wid
+  while :; do
+    wid=$(xdotool search --onlyvisible "$by" "$1" 2>/dev/null | head -n1)
+    [ -n "$wid" ] && { echo "$wid"; return 0; }
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# e2e_is_mapped WID: true when the window is IsViewable.
+e2e_is_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+
+# e2e_wait_gone WID [TIMEOUT]: wait until WID is unmapped or destroyed.
+e2e_wait_gone() { e2e_wait_for "${2:-10}" eval "! e2e_is_mapped $1"; }
+
+# e2e_geometry WID: prints "CX CY CW CH FX FY FW FH L R T B": client
+# rectangle and frame rectangle in root coordinates, then the frame extents.
+e2e_geometry() {
+  local info x y w h l=0 r=0 t=0 b=0 ext
+  info=$(xwininfo -id "$1") || return 1
+  x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+  y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+  w=$(sed -n 's/.*Width: *//p' <<<"$info")
+  h=$(sed -n 's/.*Height: *//p' <<<"$info")
+  ext=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.* = //p' | tr -d ,)
+  [ -n "$ext" ] && read -r l r t b <<<"$ext"
+  echo "$x $y $w $h $((x - l)) $((y - t)) $((w + l + r)) $((h + t + b)) $l $r $t $b"
+}
+
+# e2e_shot NAME: whole screen to $E2E_ARTIFACTS/NAME.png.
+e2e_shot() { import -display "$DISPLAY" -window root "$E2E_ARTIFACTS/$1.png"; }
+
+# e2e_tray_icon_pos [PATTERN]: "X Y WID" of the first icon docked in
+# trayer (optionally the first whose xwininfo line matches PATTERN, e.g. its
+# WM_CLASS); X Y is the icon's centre in root coordinates.
+e2e_tray_icon_pos() {
+  local line w h x y wid
+  # Icons are embedded below trayer's "panel" window: panel > socket > icon.
+  line=$(xwininfo -root -tree | awk -v pat="${1:-.}" '
+    /"panel": \("panel" "trayer"\)/ { depth = match($0, /[^ ]/); inside = 1; next }
+    inside && match($0, /[^ ]/) <= depth { inside = 0 }
+    inside && $0 ~ pat && match($0, /[0-9]+x[0-9]+[+-]+[0-9]+[+-]+[0-9]+ +[+-]+[0-9]+[+-]+[0-9]+$/) {
+      split(substr($0, RSTART, RLENGTH), f, /[x+ ]+/)
+      if (f[1] > 1 && f[2] > 1) { print f[1], f[2], f[5], f[6], $1; exit }
+    }')
+  [ -n "$line" ] || return 1
+  read -r w h x y wid <<<"$line"
+  echo "$((x + w / 2)) $((y + h / 2)) $wid"
+}
+
+# e2e_tray_wait_icon [TIMEOUT [PATTERN]]: wait until an icon is docked, print it.
+e2e_tray_wait_icon() { e2e_wait_for "${1:-10}" e2e_tray_icon_pos "${2:-.}" && e2e_tray_icon_pos "${2:-.}"; }
+
+_e2e_tray_click() {
+  local x y
+  read -r x y _ < <(e2e_tray_icon_pos) || { e2e_log "no tray icon"; return 1; }
+  xdotool mousemove "$x" "$y" sleep 0.2 click "$@"
+}
+e2e_tray_click() { _e2e_tray_click 1; }
+e2e_tray_double_click() { _e2e_tray_click --repeat 2 --delay 80 1; }
+e2e_tray_right_click() { _e2e_tray_click 3; }
+e2e_tray_hover() {
+  local x y
+  read -r x y _ < <(e2e_tray_icon_pos) || return 1
+  xdotool mousemove "$x" "$y" sleep 0.1 mousemove_relative 1 1
+}
+
+# e2e_stub_editor [DIR]: install a stub text editor, the XDG default for
+# text/plain.  Each launch appends "pid=.. cwd=.. argv=a|b|.." to
+# $E2E_EDITOR_LOG; with STUB_EDITOR_WINDOW=1 it also maps an xmessage window.
+e2e_stub_editor() {
+  local dir=${1:-$HOME/bin}
+  mkdir -p "$dir" "$XDG_DATA_HOME/applications"
+  export E2E_EDITOR_LOG="$E2E_TMP/editor.log" E2E_EDITOR="$dir/stub-editor"
+  : >"$E2E_EDITOR_LOG"
+  cat >"$E2E_EDITOR" <<EOF
+#!/bin/bash
+args=\$(printf '%s|' "\$@")
+echo "pid=\$\$ cwd=\$PWD argv=\${args%|}" >>'$E2E_EDITOR_LOG'
+if [ "\${STUB_EDITOR_WINDOW:-0}" = 1 ]; then
+  exec xmessage -name stub-editor -title "stub-editor \${1##*/}" "\$*"
+fi
+exec sleep 600
+EOF
+  chmod +x "$E2E_EDITOR"
+  cat >"$XDG_DATA_HOME/applications/stub-editor.desktop" <<EOF
+[Desktop Entry]
+Type=Application
+Name=Stub Editor
+Exec=$E2E_EDITOR %f
+MimeType=text/plain;
+Terminal=false
+EOF
+  printf '[Default Applications]\ntext/plain=stub-editor.desktop\n' \
+    >"$XDG_CONFIG_HOME/mimeapps.list"
+}
+
+# e2e_editor_calls: number of stub editor launches so far.
+e2e_editor_calls() { wc -l <"$E2E_EDITOR_LOG"; }
+
+# Kill the stub editors that are still running (they sleep otherwise).
+e2e_editor_kill() {
+  local pid
+  for pid in $(sed -n 's/^pid=\([0-9]*\) .*/\1/p' "$E2E_EDITOR_LOG"); do
+    e2e_kill "$pid"
+  done
+}
+
+e2e_ok() { E2E_PASSED=$((E2E_PASSED + 1)); printf 'ok   - %s: %s\n' "$E2E_TEST" "$*"; }
+e2e_fail() { E2E_FAILED=$((E2E_FAILED + 1)); printf 'FAIL - %s: %s\n' "$E2E_TEST" "$*"; }
+
+# e2e_check DESCRIPTION CMD...: ok when CMD succeeds, FAIL otherwise.
+e2e_check() {
+  local what=$1; shift
+  if "$@"; then e2e_ok "$what"; else e2e_fail "$what"; fi
+}
+
+# e2e_summary: closing line; returns non-zero when anything failed.
+e2e_summary() {
+  printf '%s: %d passed, %d failed\n' "$E2E_TEST" "$E2E_PASSED" "$E2E_FAILED"
+  [ "$E2E_FAILED" -eq 0 ] && [ "$E2E_PASSED" -gt 0 ]
+}
