@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Start-up: the splash's size, place and timing, the hidden main window, and
+# an orderly end on SIGTERM.
+set -u
+. "$(dirname "$0")/app.sh"
+e2e_start_x && e2e_start_wm || exit 1
+
+now_ms() { date +%s%3N; }
+
+# 1. Doing nothing: the splash shows for 2000 ms.
+# Polled without pause so that the moment it maps is seen within a few ms.
+dv_start
+deadline=$((SECONDS + 10))
+until splash=$(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n1) &&
+  [ -n "$splash" ]; do
+  [ "$SECONDS" -lt "$deadline" ] || { e2e_fail "no splash window"; e2e_summary; exit 1; }
+done
+shown=$(now_ms)
+e2e_shot 01-splash
+read -r cx cy cw ch fx fy fw fh _ <<<"$(e2e_geometry "$splash")"
+e2e_check "splash is 300 x 225 without a frame (${cw}x${ch}, frame ${fw}x${fh})" \
+  test "$cw $ch $fw $fh" = "300 225 300 225"
+e2e_check "splash is centred (at $cx,$cy)" test "$cx $cy" = "362 271"
+while e2e_is_mapped "$splash"; do :; done
+gone=$(now_ms)
+took=$((gone - shown))
+e2e_check "splash went away after ${took} ms (2000 +- 100)" test "$took" -ge 1900 -a "$took" -le 2100
+main=$(dv_main_window)
+e2e_check "main window exists" test -n "$main"
+sleep 1
+e2e_shot 02-after-splash
+e2e_check "main window is never mapped" eval "! e2e_is_mapped $main"
+e2e_check "main window never even asked to be mapped" \
+  eval "! xprop -id $main WM_STATE 2>/dev/null | grep -q 'Normal\|Iconic'"
+
+# 2. SIGTERM ends the program in order, with status 0.
+kill -TERM "$DV_PID"
+dv_wait_exit 10
+e2e_check "SIGTERM ends the program with status 0 (got ${DV_STATUS:-none})" test "${DV_STATUS:-1}" = 0
+e2e_check "the end saved the placement" test -s "$DV_CONF"
+
+# 3. A click on the splash hands over at once.
+dv_start
+splash=$(e2e_wait_window '^Form1$' 10)
+start=$(now_ms)
+xdotool mousemove 400 300 click 1
+e2e_wait_gone "$splash" 5
+took=$(($(now_ms) - start))
+e2e_check "a click ends the splash at once (${took} ms)" test "$took" -lt 1000
+main=$(dv_main_window)
+e2e_check "after the click the main window is loaded and hidden" eval "! e2e_is_mapped $main"
+kill -INT "$DV_PID"
+dv_wait_exit 10
+e2e_check "SIGINT ends the program with status 0" test "${DV_STATUS:-1}" = 0
+
+# 4. A key press hands over at once.
+dv_start
+splash=$(e2e_wait_window '^Form1$' 10)
+start=$(now_ms)
+xdotool key --window "$splash" a
+e2e_wait_gone "$splash" 5
+took=$(($(now_ms) - start))
+e2e_check "a key press ends the splash at once (${took} ms)" test "$took" -lt 1000
+kill -TERM "$DV_PID"
+dv_wait_exit 10
+
+e2e_summary
