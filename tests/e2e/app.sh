@@ -19,21 +19,34 @@ dv_start() {
 }
 DV_RUNS=0
 
-# dv_main_window: the main window's id (mapped or not), once it exists.
-dv_main_window() {
-  e2e_wait_for 10 xdotool search --name '^Dayvane v2\.0$' >/dev/null &&
-    xdotool search --name '^Dayvane v2\.0$' | head -n1
+# dv_main_window: the main window's id (mapped or not), once it exists: the
+# normal top-level window titled "Dayvane v2.0" (the tray icon's embedded
+# window and Qt's leader window may carry the title too).
+_dv_find_main() {
+  local wid
+  for wid in $(xdotool search --name '^Dayvane v2\.0$' 2>/dev/null); do
+    local props
+    props=$(xprop -id "$wid" _NET_WM_WINDOW_TYPE 2>/dev/null) || continue
+    grep -q _NET_WM_WINDOW_TYPE_NORMAL <<<"$props" || continue
+    grep -q _WINDOW_TYPE_OVERRIDE <<<"$props" && continue
+    echo "$wid"
+    return 0
+  done
+  return 1
 }
+dv_main_window() { e2e_wait_for 10 _dv_find_main >/dev/null && _dv_find_main; }
 
 # dv_skip_splash: presses a key on the splash and waits for the main window.
 dv_skip_splash() {
   local splash
   splash=$(e2e_wait_window '^Form1$' 10) || return 1
-  xdotool key --window "$splash" space
+  # A real key press (XTest) into the focused splash.
+  e2e_wait_for 3 eval '[ "$(xdotool getwindowfocus)" = "$splash" ]'
+  xdotool key space
   e2e_wait_gone "$splash" 5
 }
 
-dv_running() { kill -0 "$DV_PID" 2>/dev/null; }
+dv_running() { e2e_pid_alive "$DV_PID"; }
 
 # dv_wait_exit [TIMEOUT]: waits for the program to end; its status in DV_STATUS.
 dv_wait_exit() {
@@ -49,4 +62,23 @@ dv_wait_exit() {
 # dv_setting KEY: the stored text of frmMain/KEY (quotes removed).
 dv_setting() {
   sed -n "/^\[frmMain\]/,/^\[/s/^$1=//p" "$DV_CONF" | sed 's/^"\(.*\)"$/\1/'
+}
+
+# dv_notes: the notes files in the program folder, one a line.
+dv_notes() { (cd "$DV_HOME" && ls -1 -- *.txt 2>/dev/null); }
+
+# dv_double_click_date WID: double-clicks a date in the middle of the grid of
+# the calendar in main window WID.
+dv_double_click_date() {
+  local cx cy cw ch
+  read -r cx cy cw ch _ <<<"$(e2e_geometry "$1")"
+  xdotool mousemove $((cx + cw / 2)) $((cy + ch * 3 / 5)) sleep 0.3 click --repeat 2 --delay 80 1
+}
+
+# dv_click_close WID: clicks the close button in the window manager's title
+# bar of WID (top right corner of the frame).
+dv_click_close() {
+  local fx fy fw
+  read -r _ _ _ _ fx fy fw _ _ _ t _ <<<"$(e2e_geometry "$1")"
+  xdotool mousemove $((fx + fw - 10)) $((fy + t / 2)) sleep 0.2 click 1
 }

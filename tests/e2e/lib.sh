@@ -15,7 +15,8 @@ E2E_FAILED=0
 E2E_TEST=${E2E_TEST:-$(basename "${0%.sh}")}
 E2E_XVFB_PID=''
 E2E_TRAY_PID=''
-E2E_WM_PID=''
+E2E_XLOCK=''
+E2E_EDITOR_LOG=''
 
 e2e_log() { printf '[%s %s] %s\n' "$E2E_TEST" "$(date +%T)" "$*" >&2; }
 
@@ -39,25 +40,32 @@ e2e_init() {
 }
 
 # e2e_spawn LOGNAME CMD...: run CMD in the background, remembered for cleanup;
-# output goes to $E2E_ARTIFACTS/LOGNAME.log, the pid to E2E_LAST_PID.
+# output is appended to $E2E_ARTIFACTS/LOGNAME.log, the pid to E2E_LAST_PID.
 e2e_spawn() {
   local name=$1; shift
-  "$@" >"$E2E_ARTIFACTS/$name.log" 2>&1 &
+  "$@" >>"$E2E_ARTIFACTS/$name.log" 2>&1 &
   E2E_LAST_PID=$!
   E2E_PIDS+=("$E2E_LAST_PID")
 }
 
+# e2e_pid_alive PID: true while PID runs; a zombie counts as gone (detached
+# children are reparented to pid 1, which may reap them late).
+e2e_pid_alive() {
+  local st
+  st=$(sed -n 's/^State:[[:space:]]*\([A-Z]\).*/\1/p' "/proc/$1/status" 2>/dev/null)
+  [ -n "$st" ] && [ "$st" != Z ] && [ "$st" != X ]
+}
+
 e2e_kill() {
-  local pid
+  local pid i
   for pid in "$@"; do
     [ -n "$pid" ] || continue
     kill "$pid" 2>/dev/null || continue
-    local i
-    for i in 1 2 3 4 5 6 7 8 9 10; do
-      kill -0 "$pid" 2>/dev/null || break
+    for i in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
+      e2e_pid_alive "$pid" || break
       sleep 0.1
     done
-    kill -9 "$pid" 2>/dev/null
+    e2e_pid_alive "$pid" && kill -9 "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
   return 0
@@ -67,26 +75,40 @@ e2e_cleanup() {
   local i
   for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do e2e_kill "${E2E_PIDS[i]}"; done
   E2E_PIDS=()
+  [ -n "$E2E_EDITOR_LOG" ] && [ -f "$E2E_EDITOR_LOG" ] && e2e_editor_kill
+  [ -n "$E2E_XLOCK" ] && rm -f "$E2E_XLOCK"
   [ -n "${E2E_KEEP_TMP:-}" ] || rm -rf "${E2E_TMP:?}"
 }
 
 # e2e_wait_for TIMEOUT CMD...: poll CMD every 0.1 s until it succeeds.
 e2e_wait_for() {
   local deadline=$((SECONDS + $1)); shift
-  until "$@" 2>/dev/null; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
+  until "$@" >/dev/null 2>&1; do
+    [ "$SECONDS" -le "$deadline" ] || return 1
     sleep 0.1
   done
 }
 
+# A lock whose owner is gone (a run killed with SIGKILL) may be reused.
+_e2e_stale_lock() {
+  local pid
+  pid=$(tr -dc 0-9 <"$1" 2>/dev/null) || return 1
+  [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null
+}
+
 # e2e_start_x: Xvfb 1024x768x24 on the first free display in :90..:140.
+# Xvfb writes no lock file with -displayfd, so we hold /tmp/.X<n>-lock
+# ourselves: that keeps parallel runs (and other X servers) off it.
 e2e_start_x() {
   local n fd_file="$E2E_TMP/displayfd"
   for n in $(seq "${E2E_DISPLAY_MIN:-90}" "${E2E_DISPLAY_MAX:-140}"); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    [ -e "/tmp/.X11-unix/X$n" ] && continue
+    _e2e_stale_lock "/tmp/.X$n-lock" && rm -f "/tmp/.X$n-lock"
+    (set -C; printf '%10d\n' "$$" >"/tmp/.X$n-lock") 2>/dev/null || continue
+    E2E_XLOCK="/tmp/.X$n-lock"
     : >"$fd_file"
     Xvfb ":$n" -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -noreset \
-      -displayfd 3 3>"$fd_file" >"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
+      -displayfd 3 3>"$fd_file" >>"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     E2E_PIDS+=("$E2E_XVFB_PID")
     while kill -0 "$E2E_XVFB_PID" 2>/dev/null && [ ! -s "$fd_file" ]; do sleep 0.05; done
@@ -95,7 +117,8 @@ e2e_start_x() {
       e2e_log "Xvfb on $DISPLAY"
       return 0
     fi
-    wait "$E2E_XVFB_PID" 2>/dev/null   # lost a race for :$n, try the next one
+    wait "$E2E_XVFB_PID" 2>/dev/null   # display taken after all: next one
+    rm -f "$E2E_XLOCK"; E2E_XLOCK=''
   done
   e2e_log "no free X display"; return 1
 }
@@ -129,7 +152,6 @@ e2e_start_wm() {
 </openbox_config>
 EOF
   e2e_spawn openbox openbox --config-file "$rc" --sm-disable
-  E2E_WM_PID=$E2E_LAST_PID
   e2e_wait_for 10 _e2e_wm_ready || { e2e_log "openbox did not start"; return 1; }
 }
 
@@ -157,7 +179,7 @@ e2e_wait_window() {
   while :; do
     wid=$(xdotool search --onlyvisible "$by" "$1" 2>/dev/null | head -n1)
     [ -n "$wid" ] && { echo "$wid"; return 0; }
-    [ "$SECONDS" -lt "$deadline" ] || return 1
+    [ "$SECONDS" -le "$deadline" ] || return 1
     sleep 0.1
   done
 }
@@ -167,6 +189,46 @@ e2e_is_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable
 
 # e2e_wait_gone WID [TIMEOUT]: wait until WID is unmapped or destroyed.
 e2e_wait_gone() { e2e_wait_for "${2:-10}" eval "! e2e_is_mapped $1"; }
+
+# e2e_wm_state WID: prints Normal, Iconic or Withdrawn (WM_STATE).
+e2e_wm_state() {
+  local st; st=$(xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p')
+  echo "${st:-Withdrawn}"
+}
+
+# e2e_wait_window_type TYPE [TIMEOUT]: first visible window whose
+# _NET_WM_WINDOW_TYPE has _NET_WM_WINDOW_TYPE_<TYPE> (TOOLTIP, DOCK, ...).
+e2e_wait_window_type() {
+  local deadline=$((SECONDS + ${2:-10})) wid
+  while :; do
+    for wid in $(xdotool search --onlyvisible --classname . 2>/dev/null); do
+      xprop -id "$wid" _NET_WM_WINDOW_TYPE 2>/dev/null |
+        grep -q "_NET_WM_WINDOW_TYPE_$1\b" && { echo "$wid"; return 0; }
+    done
+    [ "$SECONDS" -le "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
+
+# e2e_wait_popup [TIMEOUT]: first mapped override-redirect top-level that is
+# not a tooltip, e.g. a QMenu popped up from the tray (Qt types it NORMAL).
+e2e_wait_popup() {
+  local deadline=$((SECONDS + ${1:-10})) wid
+  while :; do
+    for wid in $(xwininfo -root -children 2>/dev/null | awk '
+        /^ +0x/ && match($0, / [0-9]+x[0-9]+[+-]/) {
+          split(substr($0, RSTART + 1, RLENGTH - 2), d, "x")
+          if (d[1] > 1 && d[2] > 1) print $1
+        }'); do
+      xwininfo -id "$wid" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+      e2e_is_mapped "$wid" || continue
+      xprop -id "$wid" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && continue
+      printf '%d\n' "$wid"; return 0
+    done
+    [ "$SECONDS" -le "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
 
 # e2e_geometry WID: prints "CX CY CW CH FX FY FW FH L R T B": client
 # rectangle and frame rectangle in root coordinates, then the frame extents.
@@ -191,7 +253,7 @@ e2e_shot() { import -display "$DISPLAY" -window root "$E2E_ARTIFACTS/$1.png"; }
 e2e_tray_icon_pos() {
   local line w h x y wid
   # Icons are embedded below trayer's "panel" window: panel > socket > icon.
-  line=$(xwininfo -root -tree | awk -v pat="${1:-.}" '
+  line=$(xwininfo -root -tree 2>/dev/null | awk -v pat="${1:-.}" '
     /"panel": \("panel" "trayer"\)/ { depth = match($0, /[^ ]/); inside = 1; next }
     inside && match($0, /[^ ]/) <= depth { inside = 0 }
     inside && $0 ~ pat && match($0, /[0-9]+x[0-9]+[+-]+[0-9]+[+-]+[0-9]+ +[+-]+[0-9]+[+-]+[0-9]+$/) {
@@ -222,7 +284,9 @@ e2e_tray_hover() {
 
 # e2e_stub_editor [DIR]: install a stub text editor, the XDG default for
 # text/plain.  Each launch appends "pid=.. cwd=.. argv=a|b|.." to
-# $E2E_EDITOR_LOG; with STUB_EDITOR_WINDOW=1 it also maps an xmessage window.
+# $E2E_EDITOR_LOG and stays alive until the test script ends; with
+# STUB_EDITOR_WINDOW=1 in its environment it also maps an xmessage window
+# titled "stub-editor <file name>".
 e2e_stub_editor() {
   local dir=${1:-$HOME/bin}
   mkdir -p "$dir" "$XDG_DATA_HOME/applications"
@@ -232,10 +296,19 @@ e2e_stub_editor() {
 #!/bin/bash
 args=\$(printf '%s|' "\$@")
 echo "pid=\$\$ cwd=\$PWD argv=\${args%|}" >>'$E2E_EDITOR_LOG'
+xm=''
 if [ "\${STUB_EDITOR_WINDOW:-0}" = 1 ]; then
-  exec xmessage -name stub-editor -title "stub-editor \${1##*/}" "\$*"
+  xmessage -name stub-editor -title "stub-editor \${1##*/}" "\$*" &
+  xm=\$!
 fi
-exec sleep 600
+trap '[ -n "\$xm" ] && kill \$xm 2>/dev/null; exit 0' TERM INT HUP
+# Stay alive like a real editor (until its window is closed), but never
+# outlive the test run.
+while kill -0 $$ 2>/dev/null && { [ -z "\$xm" ] || kill -0 "\$xm" 2>/dev/null; }; do
+  sleep 0.5
+done
+[ -n "\$xm" ] && kill "\$xm" 2>/dev/null
+exit 0
 EOF
   chmod +x "$E2E_EDITOR"
   cat >"$XDG_DATA_HOME/applications/stub-editor.desktop" <<EOF
@@ -253,12 +326,13 @@ EOF
 # e2e_editor_calls: number of stub editor launches so far.
 e2e_editor_calls() { wc -l <"$E2E_EDITOR_LOG"; }
 
-# Kill the stub editors that are still running (they sleep otherwise).
+# e2e_editor_kill: end the stub editors still running ("closes" them).
 e2e_editor_kill() {
   local pid
-  for pid in $(sed -n 's/^pid=\([0-9]*\) .*/\1/p' "$E2E_EDITOR_LOG"); do
-    e2e_kill "$pid"
+  sed -n 's/^pid=\([0-9]*\) .*/\1/p' "$E2E_EDITOR_LOG" | while read -r pid; do
+    e2e_pid_alive "$pid" && e2e_kill "$pid"
   done
+  return 0
 }
 
 e2e_ok() { E2E_PASSED=$((E2E_PASSED + 1)); printf 'ok   - %s: %s\n' "$E2E_TEST" "$*"; }

@@ -25,7 +25,6 @@ void OnSignal(int number) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("dayvane");
-  QApplication::setApplicationDisplayName(dv::kProductTitle);
   dv::qt::QtToolkit toolkit(app, dv::kProductTitle);
   dv::Program program(toolkit);
 

@@ -101,6 +101,7 @@ QtToolkit::QtToolkit(QApplication& app, std::string title) : app_(app) {
 
 QtToolkit::~QtToolkit() {
   tray_.clear();
+  removed_tray_.clear();
   settings_.clear();
 }
 
@@ -223,6 +224,13 @@ void QtToolkit::WriteSetting(const std::string& app, const std::string& section,
 bool QtToolkit::TrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 void QtToolkit::DeliverTrayMessage(std::uint32_t hwnd, std::int32_t message) {
+  // Posted, as the shell posts its callback messages: the handler then runs
+  // from the event loop and not inside the tray icon's own mouse event,
+  // which a Quit from the tray menu would delete from under it.
+  QTimer::singleShot(0, &app_, [this, hwnd, message] { SendTrayMessage(hwnd, message); });
+}
+
+void QtToolkit::SendTrayMessage(std::uint32_t hwnd, std::int32_t message) {
   const auto found = controls_.find(hwnd);
   if (found == controls_.end()) return;
   QtControl* control = found->second;
@@ -234,7 +242,15 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& bytes
   const NotifyIconData record = NotifyIconFromBytes(bytes);
   const auto key = std::make_pair(record.hWnd, record.uID);
   if (operation == kNimDelete) {
-    return tray_.erase(key) != 0;
+    const auto found = tray_.find(key);
+    if (found == tray_.end()) return false;
+    // The delete may come from inside the icon's own activation (Quit from
+    // the tray menu, inside nested event loops): the icon goes away now, the
+    // object only with the toolkit.
+    found->second->icon->hide();
+    removed_tray_.push_back(std::move(found->second));
+    tray_.erase(found);
+    return true;
   }
   if (operation != kNimAdd || tray_.count(key) != 0) return false;
   auto entry = std::make_unique<TrayEntry>();

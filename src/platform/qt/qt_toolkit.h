@@ -61,6 +61,7 @@ class QtToolkit : public Toolkit {
   struct TrayEntry;
   QSettings& Settings(const std::string& app);
   void DeliverTrayMessage(std::uint32_t hwnd, std::int32_t message);
+  void SendTrayMessage(std::uint32_t hwnd, std::int32_t message);
 
   QApplication& app_;
   AppInfo app_info_;
@@ -72,6 +73,7 @@ class QtToolkit : public Toolkit {
   std::map<std::uint32_t, QIcon> icons_;
   std::map<std::string, std::unique_ptr<QSettings>> settings_;
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::unique_ptr<TrayEntry>> tray_;
+  std::vector<std::unique_ptr<TrayEntry>> removed_tray_;
 };
 
 }  // namespace dv::qt

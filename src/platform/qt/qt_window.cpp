@@ -222,6 +222,8 @@ QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner)
   if (design.border == Border::None) {
     flags |= Qt::FramelessWindowHint;
   } else if (!design.min_button || !design.max_button) {
+    // Only the buttons asked for (the window manager reads the functions
+    // allowed from these hints).
     flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
     if (design.control_box) flags |= Qt::WindowCloseButtonHint;
     if (design.min_button) flags |= Qt::WindowMinimizeButtonHint;
@@ -386,7 +388,12 @@ bool QtWindow::Visible() const { return shown_; }
 
 void QtWindow::SetVisible(bool value) {
   if (value == shown_) {
-    if (value && widget_->isHidden()) widget_->show();
+    // Showing a shown window brings it to the front.
+    if (value) {
+      if (widget_->isHidden()) widget_->show();
+      widget_->raise();
+      widget_->activateWindow();
+    }
     return;
   }
   if (!value) {

@@ -1,0 +1,388 @@
+#include "platform/win32/win32_toolkit.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/errors.h"
+#include "platform/services.h"
+#include "platform/win32/win32_window.h"
+
+namespace dv::win32 {
+
+namespace {
+
+constexpr const char* kMessageClass = "DayvaneToolkit";
+
+static_assert(sizeof(STARTUPINFOA) == kStartupInfoSize, "STARTUPINFOA is 68 bytes on 32 bits");
+static_assert(NOTIFYICONDATAA_V1_SIZE == kNotifyIconDataSize, "the tray record is the first form");
+
+class Win32Timer : public NativeTimer {
+ public:
+  Win32Timer(Win32Toolkit& toolkit, std::function<void()> tick)
+      : toolkit_(toolkit), tick_(std::move(tick)), id_(toolkit.AddTimer(&tick_)) {}
+  ~Win32Timer() override {
+    Stop();
+    toolkit_.RemoveTimer(id_);
+  }
+  void Start(std::int32_t milliseconds) override {
+    SetTimer(toolkit_.message_window(), id_, static_cast<UINT>(milliseconds), nullptr);
+  }
+  void Stop() override { KillTimer(toolkit_.message_window(), id_); }
+
+ private:
+  Win32Toolkit& toolkit_;
+  std::function<void()> tick_;
+  UINT_PTR id_;
+};
+
+class Win32File : public OpenFile {
+ public:
+  explicit Win32File(HANDLE handle) : handle_(handle) {}
+  ~Win32File() override { CloseHandle(handle_); }
+
+ private:
+  HANDLE handle_;
+};
+
+std::string RegistryPath(const std::string& app, const std::string& section) {
+  return "Software\\" + app + "\\" + section;
+}
+
+std::wstring Widen(const std::string& text, UINT code_page) {
+  if (text.empty()) return {};
+  const int size = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+std::string Narrow(const std::wstring& wide, UINT code_page) {
+  if (wide.empty()) return {};
+  const char* fallback = code_page == CP_UTF8 ? nullptr : "?";
+  const int size = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, fallback, nullptr);
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                      fallback, nullptr);
+  return text;
+}
+
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC /*dc*/, LPRECT /*rect*/, LPARAM data) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcWork;
+    reinterpret_cast<std::vector<Rect>*>(data)->push_back(
+        {r.left, r.top, r.right - r.left, r.bottom - r.top});
+  }
+  return TRUE;
+}
+
+struct WindowList {
+  const Win32Toolkit* toolkit;
+  std::vector<TopLevelWindow>* windows;
+};
+
+BOOL CALLBACK AddTopLevel(HWND hwnd, LPARAM data) {
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  const auto& list = *reinterpret_cast<WindowList*>(data);
+  char title[512] = {};
+  GetWindowTextA(hwnd, title, sizeof(title));
+  list.windows->push_back(
+      {reinterpret_cast<std::uintptr_t>(hwnd), list.toolkit->FromAnsi(title)});
+  return TRUE;
+}
+
+}  // namespace
+
+std::string SystemErrorText(DWORD code) {
+  char* buffer = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+  std::string text = length != 0 && buffer != nullptr ? std::string(buffer, length)
+                                                      : "system error " + std::to_string(code);
+  if (buffer != nullptr) LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' ||
+                           text.back() == '.')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+Win32Toolkit::Win32Toolkit(HINSTANCE instance, std::string title) : instance_(instance) {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_DATE_CLASSES | ICC_STANDARD_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  char module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  const std::string path = module;
+  const std::size_t slash = path.find_last_of("\\/");
+  std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  if (folder.size() == 2 && folder[1] == ':') folder += '\\';  // a drive's root: "C:\"
+  std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = file.find_last_of('.');
+  if (dot != std::string::npos) file.resize(dot);
+  app_info_.Path = FromAnsi(folder);
+  app_info_.EXEName = FromAnsi(file);
+  app_info_.Title = std::move(title);
+
+  Win32Window::RegisterClasses(instance);
+  Win32Control::RegisterClasses(instance);
+  WNDCLASSEXA cls{};
+  cls.cbSize = sizeof(cls);
+  cls.lpfnWndProc = MessageProc;
+  cls.hInstance = instance;
+  cls.lpszClassName = kMessageClass;
+  RegisterClassExA(&cls);
+  // A top-level window that is never shown: it receives the timers and the
+  // shell's broadcast when the task bar is created anew.
+  message_window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kMessageClass, "", WS_POPUP, 0, 0, 0, 0,
+                                    nullptr, nullptr, instance, this);
+  taskbar_created_ = RegisterWindowMessageA("TaskbarCreated");
+}
+
+Win32Toolkit::~Win32Toolkit() {
+  if (message_window_ != nullptr) {
+    SetWindowLongPtrA(message_window_, GWLP_USERDATA, 0);
+    DestroyWindow(message_window_);
+  }
+}
+
+LRESULT CALLBACK Win32Toolkit::MessageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* toolkit = reinterpret_cast<Win32Toolkit*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (toolkit != nullptr) {
+    if (message == WM_TIMER) {
+      toolkit->OnTimer(static_cast<UINT_PTR>(wparam));
+      return 0;
+    }
+    if (message == toolkit->taskbar_created_ && message != 0) {
+      toolkit->ReAddIcons();
+      return 0;
+    }
+  }
+  return DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+UINT_PTR Win32Toolkit::AddTimer(std::function<void()>* tick) {
+  const UINT_PTR id = next_timer_++;
+  timers_[id] = tick;
+  return id;
+}
+
+void Win32Toolkit::RemoveTimer(UINT_PTR id) { timers_.erase(id); }
+
+void Win32Toolkit::OnTimer(UINT_PTR id) {
+  const auto found = timers_.find(id);
+  if (found == timers_.end()) {
+    KillTimer(message_window_, id);
+    return;
+  }
+  // A copy: the tick may destroy its own timer.
+  const std::function<void()> tick = *found->second;
+  tick();
+}
+
+Single Win32Toolkit::TwipsPerPixelX() const {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return TwipsPerPixelAt(dpi);
+}
+
+Single Win32Toolkit::TwipsPerPixelY() const {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return TwipsPerPixelAt(dpi);
+}
+
+std::int32_t Win32Toolkit::SystemMetric(int index) const { return GetSystemMetrics(index); }
+
+std::vector<Rect> Win32Toolkit::WorkAreas() const {
+  std::vector<Rect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
+}
+
+std::unique_ptr<Window> Win32Toolkit::CreateWindow(const FormDesign& design, Form& owner) {
+  return std::make_unique<Win32Window>(*this, design, owner);
+}
+
+std::unique_ptr<NativeTimer> Win32Toolkit::CreateTimer(std::function<void()> tick) {
+  return std::make_unique<Win32Timer>(*this, std::move(tick));
+}
+
+int Win32Toolkit::ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) {
+  // Modal to all of the program's windows, as a message box of the program
+  // (not of one window) is.
+  const int chosen =
+      MessageBoxA(nullptr, ToAnsi(prompt).c_str(), ToAnsi(title).c_str(),
+                  static_cast<UINT>(buttons) | MB_TASKMODAL | MB_SETFOREGROUND);
+  if (chosen == IDYES) return kIdYes;
+  if (chosen == IDNO) return kIdNo;
+  return kIdOk;
+}
+
+std::vector<TopLevelWindow> Win32Toolkit::TopLevelWindows() const {
+  std::vector<TopLevelWindow> windows;
+  WindowList list{this, &windows};
+  EnumWindows(AddTopLevel, reinterpret_cast<LPARAM>(&list));
+  return windows;
+}
+
+void Win32Toolkit::ActivateWindow(std::uintptr_t id) {
+  SetForegroundWindow(reinterpret_cast<HWND>(id));
+}
+
+void Win32Toolkit::ChangeDirectory(const std::string& path) {
+  if (!SetCurrentDirectoryA(ToAnsi(path).c_str())) {
+    Raise(ErrorKind::PathNotFound, path + ": " + SystemErrorText(GetLastError()));
+  }
+}
+
+std::unique_ptr<OpenFile> Win32Toolkit::OpenForAppend(const std::string& name) {
+  HANDLE file = CreateFileA(ToAnsi(name).c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) return std::make_unique<Win32File>(file);
+  const DWORD code = GetLastError();
+  const std::string reason = SystemErrorText(code);
+  switch (code) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+      Raise(ErrorKind::PermissionDenied, reason);
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_PATHNAME:
+      Raise(ErrorKind::PathNotFound, reason);
+    default:
+      Raise(ErrorKind::PathFileAccess, reason);
+  }
+}
+
+std::optional<std::string> Win32Toolkit::ReadSetting(const std::string& app,
+                                                     const std::string& section,
+                                                     const std::string& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, ToAnsi(RegistryPath(app, section)).c_str(), 0,
+                    KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  const std::string name = ToAnsi(key);
+  DWORD type = 0;
+  DWORD size = 0;
+  std::optional<std::string> value;
+  if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    std::string text(size + 1, '\0');
+    if (RegQueryValueExA(handle, name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(text.data()), &size) == ERROR_SUCCESS) {
+      text.resize(std::strlen(text.c_str()));
+      value = FromAnsi(text);
+    }
+  }
+  RegCloseKey(handle);
+  return value;
+}
+
+void Win32Toolkit::WriteSetting(const std::string& app, const std::string& section,
+                                const std::string& key, const std::string& value) {
+  HKEY handle = nullptr;
+  LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, ToAnsi(RegistryPath(app, section)).c_str(), 0,
+                                nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
+  if (result == ERROR_SUCCESS) {
+    const std::string text = ToAnsi(value);
+    result = RegSetValueExA(handle, ToAnsi(key).c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(handle);
+  }
+  if (result != ERROR_SUCCESS) {
+    Raise(ErrorKind::InvalidProcedureCall,
+          "the setting " + section + "\\" + key + ": " +
+              SystemErrorText(static_cast<DWORD>(result)));
+  }
+}
+
+bool Win32Toolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) {
+  NOTIFYICONDATAA data{};
+  std::memcpy(&data, record.data(), record.size());
+  const bool ok = Shell_NotifyIconA(operation, &data) != FALSE;
+  const NotifyIconData fields = NotifyIconFromBytes(record);
+  const auto key = std::make_pair(fields.hWnd, fields.uID);
+  if (operation == kNimAdd) {
+    last_add_ok_ = ok;
+    icons_[key] = record;
+  } else if (operation == kNimDelete) {
+    icons_.erase(key);
+  }
+  return ok;
+}
+
+void Win32Toolkit::ReAddIcons() {
+  for (const auto& [key, record] : icons_) {
+    NOTIFYICONDATAA data{};
+    std::memcpy(&data, record.data(), record.size());
+    last_add_ok_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+  }
+}
+
+bool Win32Toolkit::TrayAvailable() const {
+  return last_add_ok_ || FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
+}
+
+bool Win32Toolkit::CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+                                 ProcessInformation& info, std::string& error) {
+  STARTUPINFOA start{};
+  std::memcpy(&start, startup.data(), startup.size());
+  std::vector<char> line(command_line.begin(), command_line.end());
+  line.push_back('\0');
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr,
+                      nullptr, &start, &process)) {
+    error = SystemErrorText(GetLastError());
+    return false;
+  }
+  info.hProcess = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(process.hProcess));
+  info.hThread = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(process.hThread));
+  info.dwProcessId = process.dwProcessId;
+  info.dwThreadId = process.dwThreadId;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+std::string Win32Toolkit::ToAnsi(const std::string& utf8) const {
+  return Narrow(Widen(utf8, CP_UTF8), CP_ACP);
+}
+
+std::string Win32Toolkit::FromAnsi(const std::string& ansi) const {
+  return Narrow(Widen(ansi, CP_ACP), CP_UTF8);
+}
+
+int Win32Toolkit::Run() {
+  MSG message{};
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+void Win32Toolkit::Quit(int exit_code) { PostQuitMessage(exit_code); }
+
+void Win32Toolkit::Fatal(int exit_code) { ExitProcess(static_cast<UINT>(exit_code)); }
+
+}  // namespace dv::win32

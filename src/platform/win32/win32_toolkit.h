@@ -1,0 +1,79 @@
+// The toolkit on the Win32 API: top-level windows of a class of our own,
+// SysMonthCal32, menus, MessageBoxA, SetTimer, the registry and
+// Shell_NotifyIconA.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/toolkit.h"
+#include "platform/win32/win32_api.h"
+
+namespace dv::win32 {
+
+class Win32Toolkit : public Toolkit {
+ public:
+  Win32Toolkit(HINSTANCE instance, std::string title);
+  ~Win32Toolkit() override;
+
+  AppInfo App() const override { return app_info_; }
+  void SetTaskVisible(bool visible) override { task_visible_ = visible; }
+  Single TwipsPerPixelX() const override;
+  Single TwipsPerPixelY() const override;
+  std::int32_t SystemMetric(int index) const override;
+  std::vector<Rect> WorkAreas() const override;
+  std::unique_ptr<Window> CreateWindow(const FormDesign& design, Form& owner) override;
+  std::unique_ptr<NativeTimer> CreateTimer(std::function<void()> tick) override;
+  int ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) override;
+  std::vector<TopLevelWindow> TopLevelWindows() const override;
+  void ActivateWindow(std::uintptr_t id) override;
+  void ChangeDirectory(const std::string& path) override;
+  std::unique_ptr<OpenFile> OpenForAppend(const std::string& name) override;
+  std::optional<std::string> ReadSetting(const std::string& app, const std::string& section,
+                                         const std::string& key) override;
+  void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
+                    const std::string& value) override;
+  bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) override;
+  bool TrayAvailable() const override;
+  bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+                     ProcessInformation& info, std::string& error) override;
+  std::string ToAnsi(const std::string& utf8) const override;
+  std::string FromAnsi(const std::string& ansi) const override;
+  int Run() override;
+  void Quit(int exit_code) override;
+  [[noreturn]] void Fatal(int exit_code) override;
+
+  HINSTANCE instance() const { return instance_; }
+  bool task_visible() const { return task_visible_; }
+
+  // Timers tick through the toolkit's hidden window.
+  UINT_PTR AddTimer(std::function<void()>* tick);
+  void RemoveTimer(UINT_PTR id);
+  HWND message_window() const { return message_window_; }
+
+ private:
+  static LRESULT CALLBACK MessageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  void OnTimer(UINT_PTR id);
+  void ReAddIcons();
+
+  HINSTANCE instance_;
+  AppInfo app_info_;
+  bool task_visible_ = true;
+  HWND message_window_ = nullptr;
+  UINT taskbar_created_ = 0;
+  UINT_PTR next_timer_ = 1;
+  std::map<UINT_PTR, std::function<void()>*> timers_;
+  // Every icon added and not deleted, by window and id: the shell forgets
+  // them when it restarts.
+  std::map<std::pair<std::uint32_t, std::uint32_t>, NotifyIconBytes> icons_;
+  bool last_add_ok_ = false;
+};
+
+// The system's text for an error code, without the closing full stop.
+std::string SystemErrorText(DWORD code);
+
+}  // namespace dv::win32

@@ -1,0 +1,654 @@
+#include "platform/win32/win32_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/errors.h"
+#include "platform/forms.h"
+#include "platform/services.h"
+#include "platform/win32/win32_toolkit.h"
+
+namespace dv::win32 {
+
+namespace {
+
+constexpr const char* kFormClass = "DayvaneForm";
+constexpr const char* kPictureClass = "DayvanePicture";
+constexpr UINT kFirstCommand = 100;
+constexpr UINT_PTR kCalendarSubclass = 1;
+
+std::uint32_t Handle32(const void* handle) {
+  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
+}
+
+std::uint16_t Get16(Bytes bytes, std::size_t offset) {
+  return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+
+std::uint32_t Get32(Bytes bytes, std::size_t offset) {
+  return static_cast<std::uint32_t>(Get16(bytes, offset)) |
+         (static_cast<std::uint32_t>(Get16(bytes, offset + 2)) << 16);
+}
+
+// An icon from an icon file's bytes: its first image.
+HICON IconFromFile(Bytes file) {
+  constexpr std::size_t kHeader = 6;
+  constexpr std::size_t kEntry = 16;
+  if (file.size() < kHeader + kEntry || Get16(file, 2) != 1 || Get16(file, 4) == 0) return nullptr;
+  const std::uint32_t size = Get32(file, kHeader + 8);
+  const std::uint32_t offset = Get32(file, kHeader + 12);
+  if (offset > file.size() || size > file.size() - offset) return nullptr;
+  // The image data is read in place: copy it to an aligned buffer first.
+  std::vector<std::uint32_t> image((size + 3) / 4);
+  std::memcpy(image.data(), file.data() + offset, size);
+  return CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()), size, TRUE, 0x00030000,
+                                  0, 0, LR_DEFAULTCOLOR);
+}
+
+COLORREF ToColorRef(OleColor color) {
+  if ((color & kSystemColorFlag) != 0) return GetSysColor(static_cast<int>(color & 0xFFU));
+  return static_cast<COLORREF>(color & 0x00FFFFFFU);
+}
+
+bool SameDate(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay;
+}
+
+Rect ToRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right(), r.bottom()}; }
+
+// rcNormalPosition is in workspace coordinates: relative to the work area
+// of the window's monitor. The offset between those and the screen's.
+POINT WorkspaceOffset(const RECT& screen_rect) {
+  HMONITOR monitor = MonitorFromRect(&screen_rect, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (monitor == nullptr || !GetMonitorInfoA(monitor, &info)) return {0, 0};
+  return {info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top};
+}
+
+int ScreenDpiY() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Controls
+
+Win32Control::Win32Control(Win32Window& window, const ControlDesign& design, HWND native)
+    : PlacedControl(design), window_(window), native_(native) {
+  if (IsCalendar()) {
+    SetWindowSubclass(native_, CalendarProc, kCalendarSubclass,
+                      reinterpret_cast<DWORD_PTR>(this));
+  } else if (design.kind == ControlKind::PictureBox) {
+    SetWindowLongPtrA(native_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  Place();
+}
+
+Win32Control::~Win32Control() {
+  // Usually gone already with its window.
+  if (!IsWindow(native_)) return;
+  if (IsCalendar()) {
+    RemoveWindowSubclass(native_, CalendarProc, kCalendarSubclass);
+  } else if (design().kind == ControlKind::PictureBox) {
+    SetWindowLongPtrA(native_, GWLP_USERDATA, 0);
+  }
+}
+
+void Win32Control::RegisterClasses(HINSTANCE instance) {
+  WNDCLASSEXA cls{};
+  cls.cbSize = sizeof(cls);
+  cls.lpfnWndProc = PictureProc;
+  cls.hInstance = instance;
+  cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  cls.lpszClassName = kPictureClass;
+  RegisterClassExA(&cls);
+}
+
+std::uint32_t Win32Control::hWnd() const {
+  if (!IsCalendar() && design().kind != ControlKind::PictureBox) return Control::hWnd();
+  return Handle32(native_);
+}
+
+SYSTEMTIME Win32Control::Selected() const {
+  if (!IsCalendar()) Raise(ErrorKind::MemberNotSupported);
+  SYSTEMTIME selected{};
+  SendMessageA(native_, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&selected));
+  return selected;
+}
+
+void Win32Control::Today() {
+  if (!IsCalendar()) Control::Today();
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  today.wHour = today.wMinute = today.wSecond = today.wMilliseconds = 0;
+  // Selecting a date brings its month into view.
+  SendMessageA(native_, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&today));
+  InvalidateRect(native_, nullptr, TRUE);
+}
+
+double Win32Control::Year() const { return Selected().wYear; }
+double Win32Control::Month() const { return Selected().wMonth; }
+double Win32Control::Day() const { return Selected().wDay; }
+
+void Win32Control::Place() {
+  const Single tpp = window_.tpp();
+  MoveWindow(native_, TwipsToPixels(Left(), tpp), TwipsToPixels(Top(), tpp),
+             std::max(0, TwipsToPixels(Width(), tpp)), std::max(0, TwipsToPixels(Height(), tpp)),
+             TRUE);
+}
+
+LRESULT CALLBACK Win32Control::PictureProc(HWND hwnd, UINT message, WPARAM wparam,
+                                           LPARAM lparam) {
+  auto* control = reinterpret_cast<Win32Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (control != nullptr && message == WM_MOUSEMOVE) {
+    // Also the shell's tray callback: its message number arrives as X.
+    const int button = ((wparam & MK_LBUTTON) != 0 ? 1 : 0) |
+                       ((wparam & MK_RBUTTON) != 0 ? 2 : 0) | ((wparam & MK_MBUTTON) != 0 ? 4 : 0);
+    const int shift = ((wparam & MK_SHIFT) != 0 ? 1 : 0) | ((wparam & MK_CONTROL) != 0 ? 2 : 0);
+    Win32Toolkit& toolkit = control->window().toolkit();
+    const Single x = static_cast<Single>(GET_X_LPARAM(lparam)) * toolkit.TwipsPerPixelX();
+    const Single y = static_cast<Single>(GET_Y_LPARAM(lparam)) * toolkit.TwipsPerPixelY();
+    control->window().RaiseMouseMove(*control, button, shift, x, y);
+    return 0;
+  }
+  return DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+LRESULT CALLBACK Win32Control::CalendarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                            UINT_PTR /*id*/, DWORD_PTR data) {
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, CalendarProc, kCalendarSubclass);
+    return DefSubclassProc(hwnd, message, wparam, lparam);
+  }
+  return reinterpret_cast<Win32Control*>(data)->CalendarMessage(message, wparam, lparam);
+}
+
+// The month calendar never reports double clicks (its class has no
+// CS_DBLCLKS): two presses on the same date within the double-click time
+// and rectangle make one. It is raised once the control has handled the
+// second click, so that the date is selected.
+LRESULT Win32Control::CalendarMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
+    MCHITTESTINFO hit{};
+    hit.cbSize = MCHITTESTINFO_V1_SIZE;
+    hit.pt = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+    SendMessageA(native_, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    const bool on_date = hit.uHit == MCHT_CALENDARDATE;
+    const LONG time = GetMessageTime();
+    const bool second =
+        on_date && have_first_click_ &&
+        static_cast<DWORD>(time - first_click_time_) <= GetDoubleClickTime() &&
+        std::abs(hit.pt.x - first_click_point_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+        std::abs(hit.pt.y - first_click_point_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2 &&
+        SameDate(hit.st, first_click_date_);
+    double_click_pending_ = second;
+    have_first_click_ = on_date && !second;
+    if (have_first_click_) {
+      first_click_time_ = time;
+      first_click_point_ = hit.pt;
+      first_click_date_ = hit.st;
+    }
+  } else if (message == WM_LBUTTONUP) {
+    const LRESULT result = DefSubclassProc(native_, message, wparam, lparam);
+    if (double_click_pending_) {
+      double_click_pending_ = false;
+      window_.RaiseDblClick(*this);  // may destroy the control: nothing after it
+    }
+    return result;
+  }
+  return DefSubclassProc(native_, message, wparam, lparam);
+}
+
+// ---------------------------------------------------------------------------
+// Windows
+
+void Win32Window::RegisterClasses(HINSTANCE instance) {
+  WNDCLASSEXA cls{};
+  cls.cbSize = sizeof(cls);
+  cls.lpfnWndProc = WindowProc;
+  cls.hInstance = instance;
+  cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  cls.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  cls.lpszClassName = kFormClass;
+  RegisterClassExA(&cls);
+}
+
+Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Form& owner)
+    : Window(&owner), toolkit_(toolkit), design_(design), tpp_(toolkit.TwipsPerPixelX()) {
+  if (design.border == Border::None) {
+    style_ = WS_POPUP | WS_CLIPCHILDREN;
+  } else {
+    style_ = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
+    if (design.control_box) style_ |= WS_SYSMENU;
+    if (design.min_button) style_ |= WS_MINIMIZEBOX;
+    if (design.max_button) style_ |= WS_MAXIMIZEBOX;
+  }
+  if (!design.menus.empty()) BuildMenus();
+
+  const int client_width = TwipsToPixels(design.client_width, tpp_);
+  const int client_height = TwipsToPixels(design.client_height, tpp_);
+  RECT outer{0, 0, client_width, client_height};
+  AdjustWindowRectEx(&outer, style_, menu_bar_ != nullptr, ex_style_);
+  const int width = outer.right - outer.left;
+  const int height = outer.bottom - outer.top;
+  int left = 0;
+  int top = 0;
+  if (design.centred) {
+    left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  }
+  hwnd_ = CreateWindowExA(ex_style_, kFormClass, toolkit.ToAnsi(design.caption).c_str(), style_,
+                          left, top, width, height, nullptr, menu_bar_, toolkit.instance(), this);
+  if (hwnd_ == nullptr) {
+    Raise(ErrorKind::InvalidProcedureCall,
+          "window " + design.name + ": " + SystemErrorText(GetLastError()));
+  }
+  // A menu bar that wraps takes more room than AdjustWindowRectEx allows:
+  // the client area gets its designed size all the same.
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const int more_width = client_width - client.right;
+  const int more_height = client_height - client.bottom;
+  if (more_width != 0 || more_height != 0) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, width + more_width, height + more_height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  if (!design.icon.empty()) {
+    icon_ = IconFromFile(design.icon);
+    if (icon_ != nullptr) {
+      SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+      SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    }
+  }
+  // The bitmap file without its 14-byte file header: the header and the bits.
+  constexpr std::size_t kFileHeader = 14;
+  if (design.picture.size() > kFileHeader + sizeof(BITMAPINFOHEADER) &&
+      Get32(design.picture, 10) >= kFileHeader && Get32(design.picture, 10) < design.picture.size()) {
+    picture_.assign(design.picture.begin() + kFileHeader, design.picture.end());
+  }
+  BuildControls();
+  ready_ = true;
+}
+
+Win32Window::~Win32Window() {
+  *alive_ = false;
+  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+  DestroyWindow(hwnd_);  // its children and its menu bar with it
+  if (icon_ != nullptr) DestroyIcon(icon_);
+  for (HICON icon : control_icons_) DestroyIcon(icon);
+  for (const auto& [key, font] : fonts_) DeleteObject(font);
+}
+
+void Win32Window::BuildMenus() {
+  menu_bar_ = CreateMenu();
+  const auto add_items = [this](HMENU menu, const std::vector<MenuDesign>& items,
+                                const auto& self) -> void {
+    for (const MenuDesign& item : items) {
+      const std::string caption = toolkit_.ToAnsi(item.caption);
+      if (item.items.empty()) {
+        commands_.push_back(item.name);
+        AppendMenuA(menu, MF_STRING, kFirstCommand + commands_.size() - 1, caption.c_str());
+        continue;
+      }
+      HMENU sub = CreatePopupMenu();
+      self(sub, item.items, self);
+      AppendMenuA(menu, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
+      popups_[item.name] = sub;
+    }
+  };
+  add_items(menu_bar_, design_.menus, add_items);
+}
+
+HFONT Win32Window::FontFor(const Font& font) {
+  const std::string key = font.face + "|" + std::to_string(font.points) + "|" +
+                          std::to_string(font.weight) + "|" + std::to_string(font.italic) +
+                          std::to_string(font.underline) + std::to_string(font.strikethrough);
+  HFONT& handle = fonts_[key];
+  if (handle == nullptr) {
+    const int height = -static_cast<int>(std::lround(font.points * ScreenDpiY() / 72.0));
+    handle = CreateFontA(height, 0, 0, 0, font.weight, font.italic, font.underline,
+                         font.strikethrough, static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                         toolkit_.ToAnsi(font.face).c_str());
+  }
+  return handle;
+}
+
+void Win32Window::BuildControls() {
+  HINSTANCE instance = toolkit_.instance();
+  int id = 1;
+  for (const ControlDesign& design : design_.controls) {
+    HWND native = nullptr;
+    const auto child = [&](const char* cls, DWORD style, const std::string& text) {
+      return CreateWindowExA(0, cls, toolkit_.ToAnsi(text).c_str(), WS_CHILD | style, 0, 0, 0, 0,
+                             hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance,
+                             nullptr);
+    };
+    switch (design.kind) {
+      case ControlKind::Timer:
+        AddTimer(design, toolkit_);
+        continue;
+      case ControlKind::Calendar: {
+        native = child(MONTHCAL_CLASSA, WS_VISIBLE | WS_TABSTOP | MCS_NOTODAY, "");
+        // Without visual styles, so that the colours below are used.
+        SetWindowTheme(native, L"", L"");
+        const CalendarLook& look = design.calendar;
+        const COLORREF back = ToColorRef(look.back_color);
+        SendMessageA(native, MCM_SETCOLOR, MCSC_BACKGROUND, back);
+        SendMessageA(native, MCM_SETCOLOR, MCSC_MONTHBK, back);
+        SendMessageA(native, MCM_SETCOLOR, MCSC_TEXT, ToColorRef(look.grid_font_color));
+        SendMessageA(native, MCM_SETCOLOR, MCSC_TRAILINGTEXT, ToColorRef(look.grid_lines_color));
+        // The control draws the day names in the title's background colour:
+        // the title is a bar of the title colour with the text in the
+        // background colour, and the day names come out in the title colour.
+        SendMessageA(native, MCM_SETCOLOR, MCSC_TITLEBK, ToColorRef(look.title_font_color));
+        SendMessageA(native, MCM_SETCOLOR, MCSC_TITLETEXT, back);
+        // First day 1 is Sunday here, 6 there (0 is Monday).
+        SendMessageA(native, MCM_SETFIRSTDAYOFWEEK, 0, (look.first_day + 5) % 7);
+        SendMessageA(native, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(look.grid_font)), TRUE);
+        break;
+      }
+      case ControlKind::Label: {
+        const DWORD align = design.alignment == Alignment::Center ? SS_CENTER : SS_LEFT;
+        native = child("STATIC", WS_VISIBLE | align, design.caption);
+        SendMessageA(native, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(FontFor(design.font.value_or(design_.font))), TRUE);
+        break;
+      }
+      case ControlKind::Image: {
+        native = child("STATIC", WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE, "");
+        if (HICON icon = IconFromFile(design.picture)) {
+          control_icons_.push_back(icon);
+          SendMessageA(native, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+        }
+        break;
+      }
+      case ControlKind::PictureBox:
+      case ControlKind::Line:
+      case ControlKind::Menu:
+        native = child(kPictureClass, design.drawn ? WS_VISIBLE : 0, "");
+        break;
+    }
+    AddControl(std::make_unique<Win32Control>(*this, design, native), design.name, design.index);
+  }
+  AddMenuItems(design_.menus);
+}
+
+LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* window =
+        static_cast<Win32Window*>(reinterpret_cast<const CREATESTRUCTA*>(lparam)->lpCreateParams);
+    window->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+  }
+  auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (window == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
+  return window->HandleMessage(message, wparam, lparam);
+}
+
+// Every notification may unload and so destroy this window: each case
+// returns straight after raising one.
+LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_SIZE:
+      ++size_messages_;
+      if (ready_) RaiseResize();
+      return 0;
+    case WM_CLOSE:
+      RaiseCloseRequest(kFormControlMenu);
+      return 0;
+    case WM_QUERYENDSESSION: {
+      const std::shared_ptr<bool> alive = alive_;
+      RaiseCloseRequest(kAppWindows);
+      // Still loaded: the program refused to close.
+      return !*alive || owner() == nullptr ? TRUE : FALSE;
+    }
+    case WM_ENDSESSION:
+      if (wparam != FALSE) RaiseCloseRequest(kAppWindows);
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wparam) == 0 && lparam == 0 && LOWORD(wparam) >= kFirstCommand &&
+          LOWORD(wparam) - kFirstCommand < commands_.size()) {
+        const std::string name = commands_[LOWORD(wparam) - kFirstCommand];
+        RaiseMenuClick(name);
+        return 0;
+      }
+      break;
+    case WM_LBUTTONUP:
+      RaiseClick();
+      return 0;
+    case WM_CHAR:
+      RaiseKeyPress(static_cast<int>(static_cast<unsigned char>(wparam)));
+      return 0;
+    case WM_PAINT:
+      if (!picture_.empty()) {
+        Paint();
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd_, message, wparam, lparam);
+}
+
+void Win32Window::Paint() {
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(hwnd_, &paint);
+  const auto* info = reinterpret_cast<const BITMAPINFO*>(picture_.data());
+  const std::uint32_t bits_offset = Get32(design_.picture, 10) - 14;
+  const LONG width = info->bmiHeader.biWidth;
+  const LONG height = std::abs(info->bmiHeader.biHeight);
+  SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
+                    static_cast<UINT>(height), picture_.data() + bits_offset, info,
+                    DIB_RGB_COLORS);
+  EndPaint(hwnd_, &paint);
+}
+
+std::int16_t Win32Window::NativeState() const {
+  if (IsIconic(hwnd_)) return 1;
+  if (IsZoomed(hwnd_)) return 2;
+  return 0;
+}
+
+RECT Win32Window::NormalRect() const {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  GetWindowPlacement(hwnd_, &placement);
+  RECT rect = placement.rcNormalPosition;
+  const POINT offset = WorkspaceOffset(rect);
+  OffsetRect(&rect, offset.x, offset.y);
+  return rect;
+}
+
+void Win32Window::SetNormalRect(const RECT& rect) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof(placement);
+  GetWindowPlacement(hwnd_, &placement);
+  placement.rcNormalPosition = rect;
+  const POINT offset = WorkspaceOffset(rect);
+  OffsetRect(&placement.rcNormalPosition, -offset.x, -offset.y);
+  if (!IsWindowVisible(hwnd_)) {
+    placement.showCmd = SW_HIDE;
+  } else if (IsIconic(hwnd_)) {
+    placement.showCmd = SW_SHOWMINNOACTIVE;
+  } else if (IsZoomed(hwnd_)) {
+    placement.showCmd = SW_SHOWMAXIMIZED;
+  } else {
+    placement.showCmd = SW_SHOWNOACTIVATE;
+  }
+  SetWindowPlacement(hwnd_, &placement);
+}
+
+RECT Win32Window::Outer() const {
+  // The program sees a normal window: a minimised or maximised native one
+  // that it has put back (or is hidden) reports where it returns to.
+  if (NativeState() != 0 && WindowState() == 0) return NormalRect();
+  RECT rect{};
+  GetWindowRect(hwnd_, &rect);
+  return rect;
+}
+
+SIZE Win32Window::FrameSize() const {
+  RECT rect{0, 0, 0, 0};
+  AdjustWindowRectEx(&rect, style_, menu_bar_ != nullptr, ex_style_);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+Single Win32Window::Left() const { return PixelsToTwips(Outer().left, tpp_); }
+Single Win32Window::Top() const { return PixelsToTwips(Outer().top, tpp_); }
+Single Win32Window::Width() const {
+  const RECT r = Outer();
+  return PixelsToTwips(r.right - r.left, tpp_);
+}
+Single Win32Window::Height() const {
+  const RECT r = Outer();
+  return PixelsToTwips(r.bottom - r.top, tpp_);
+}
+
+Single Win32Window::ScaleWidth() const {
+  if (NativeState() != 0 && WindowState() == 0) {
+    const RECT r = NormalRect();
+    return PixelsToTwips(std::max(0L, r.right - r.left - FrameSize().cx), tpp_);
+  }
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  return PixelsToTwips(client.right, tpp_);
+}
+
+Single Win32Window::ScaleHeight() const {
+  if (NativeState() != 0 && WindowState() == 0) {
+    const RECT r = NormalRect();
+    return PixelsToTwips(std::max(0L, r.bottom - r.top - FrameSize().cy), tpp_);
+  }
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  return PixelsToTwips(client.bottom, tpp_);
+}
+
+bool Win32Window::Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
+
+void Win32Window::SetVisible(bool value) {
+  if (value == Visible()) return;
+  if (!value) {
+    hidden_state_ = NativeState();
+    ShowWindow(hwnd_, SW_HIDE);
+    return;
+  }
+  const std::shared_ptr<bool> alive = alive_;
+  const std::int16_t state = hidden_state_;
+  // A placement that no screen shows (a monitor gone, a smaller screen) is
+  // brought onto the nearest work area.
+  const bool normal = NativeState() == 0;
+  RECT bounds{};
+  if (normal) {
+    GetWindowRect(hwnd_, &bounds);
+  } else {
+    bounds = NormalRect();
+  }
+  const Rect fitted = FitOnScreen(ToRect(bounds), toolkit_.WorkAreas());
+  if (fitted != ToRect(bounds)) {
+    if (normal) {
+      SetWindowPos(hwnd_, nullptr, fitted.left, fitted.top, fitted.width, fitted.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      if (!*alive) return;
+    } else {
+      SetNormalRect(ToRECT(fitted));
+    }
+  }
+  const int size_messages = size_messages_;
+  ShowWindow(hwnd_, state == 1 ? SW_SHOWMINIMIZED : state == 2 ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+  if (!*alive) return;
+  // Restoring a minimised window may bring back its maximised state.
+  if (state == 0 && IsZoomed(hwnd_)) {
+    ShowWindow(hwnd_, SW_RESTORE);
+    if (!*alive) return;
+  }
+  UpdateWindow(hwnd_);
+  // A window is laid out when it is first shown, whether or not its size
+  // changed on the way.
+  if (!shown_once_) {
+    shown_once_ = true;
+    if (size_messages_ == size_messages) RaiseResize();
+  }
+}
+
+std::int16_t Win32Window::WindowState() const {
+  return Visible() ? NativeState() : hidden_state_;
+}
+
+void Win32Window::DoSetWindowState(std::int16_t value) {
+  if (!Visible()) {
+    // Applied when the window is shown.
+    if (hidden_state_ == value) return;
+    hidden_state_ = value;
+    RaiseResize();
+    return;
+  }
+  if (NativeState() == value) return;
+  const std::shared_ptr<bool> alive = alive_;
+  switch (value) {
+    case 1:
+      ShowWindow(hwnd_, SW_MINIMIZE);
+      break;
+    case 2:
+      ShowWindow(hwnd_, SW_MAXIMIZE);
+      break;
+    default:
+      ShowWindow(hwnd_, SW_RESTORE);
+      if (*alive && IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+      break;
+  }
+}
+
+void Win32Window::DoMove(Single left, std::optional<Single> top, std::optional<Single> width,
+                         std::optional<Single> height) {
+  const RECT outer = Outer();
+  const int x = TwipsToPixels(left, tpp_);
+  const int y = top ? TwipsToPixels(*top, tpp_) : static_cast<int>(outer.top);
+  const int w = width ? std::max(0, TwipsToPixels(*width, tpp_))
+                      : static_cast<int>(outer.right - outer.left);
+  const int h = height ? std::max(0, TwipsToPixels(*height, tpp_))
+                       : static_cast<int>(outer.bottom - outer.top);
+  if (NativeState() != 0) {
+    // Minimised or maximised: these are the bounds it returns to.
+    SetNormalRect({x, y, x + w, y + h});
+    return;
+  }
+  SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::uint32_t Win32Window::hWnd() const { return Handle32(hwnd_); }
+
+std::uint32_t Win32Window::Icon() const { return Handle32(icon_); }
+
+void Win32Window::PopupMenu(const std::string& menu) {
+  const auto found = popups_.find(menu);
+  if (found == popups_.end()) Raise(ErrorKind::InvalidProcedureCall, menu);
+  POINT at{};
+  GetCursorPos(&at);
+  // The menu closes when the user clicks elsewhere only if its window is
+  // the foreground one; the posted message lets it close after a choice.
+  SetForegroundWindow(hwnd_);
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(found->second, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                     hwnd_, nullptr));
+  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  if (chosen >= kFirstCommand && chosen - kFirstCommand < commands_.size()) {
+    const std::string name = commands_[chosen - kFirstCommand];
+    RaiseMenuClick(name);
+  }
+}
+
+}  // namespace dv::win32
