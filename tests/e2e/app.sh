@@ -82,3 +82,29 @@ dv_click_close() {
   read -r _ _ _ _ fx fy fw _ _ _ t _ <<<"$(e2e_geometry "$1")"
   xdotool mousemove $((fx + fw - 10)) $((fy + t / 2)) sleep 0.2 click 1
 }
+
+# dv_show: double-clicks the tray icon and waits for the main window.
+dv_show() {
+  e2e_tray_wait_icon 10 '"dayvane"' >/dev/null || return 1
+  sleep 0.3
+  e2e_tray_double_click
+  e2e_wait_for 5 e2e_is_mapped "$1" && sleep 0.5
+}
+
+# dv_quit: Quit from the tray menu, Yes; waits for the end.
+dv_quit() {
+  local box
+  e2e_tray_right_click
+  e2e_wait_popup 5 >/dev/null || return 1
+  xdotool key Down Return
+  box=$(e2e_wait_window '^Confirm Exit$' 5) || return 1
+  timeout 5 xdotool windowactivate --sync "$box" key Return
+  dv_wait_exit 10
+}
+
+# dv_frame WID: the window's frame rectangle "X Y W H" in root coordinates.
+dv_frame() {
+  local fx fy fw fh
+  read -r _ _ _ _ fx fy fw fh _ <<<"$(e2e_geometry "$1")"
+  echo "$fx $fy $fw $fh"
+}

@@ -58,7 +58,7 @@ e2e_editor_kill
 
 # About twice leaves one About window.
 for _ in 1 2; do
-  xdotool windowactivate --sync "$main" key --clearmodifiers alt+b sleep 0.3 key Return
+  timeout 5 xdotool windowactivate --sync "$main" key --clearmodifiers alt+b sleep 0.3 key Return
   sleep 0.5
 done
 about=$(e2e_wait_window '^About Dayvane v2\.0\.\.\.$' 5)
@@ -84,7 +84,7 @@ xdotool key Down Return
 box=$(e2e_wait_window '^Confirm Exit$' 5)
 e2e_shot 08-confirm-exit
 e2e_check "Quit asks \"Confirm Exit\"" test -n "$box"
-xdotool windowactivate --sync "$box" key alt+n
+timeout 5 xdotool windowactivate --sync "$box" key alt+n
 e2e_wait_gone "$box" 5
 sleep 0.5
 e2e_check "No keeps the program running" dv_running
@@ -95,7 +95,7 @@ e2e_tray_right_click
 e2e_wait_popup 5 >/dev/null
 xdotool key Down Return
 box=$(e2e_wait_window '^Confirm Exit$' 5)
-xdotool windowactivate --sync "$box" key Return
+timeout 5 xdotool windowactivate --sync "$box" key Return
 dv_wait_exit 10
 e2e_check "Yes ends the program with status 0 (got ${DV_STATUS:-none})" test "${DV_STATUS:-1}" = 0
 e2e_check "and the icon is gone" eval '! e2e_tray_icon_pos'

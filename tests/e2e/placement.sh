@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Remembered placement and proportional layout: the five stored keys, a
+# placement restored to the pixel after a restart, a minimised window that
+# comes back normal, hand-edited values, and the calendar rescaled with the
+# window.
+set -u
+. "$(dirname "$0")/app.sh"
+e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+
+# A first run with an empty store writes the five keys.
+dv_start
+dv_skip_splash
+main=$(dv_main_window)
+e2e_wait_for 5 test -s "$DV_CONF"
+for key in WindowState Left Top Width Height; do
+  value=$(dv_setting $key)
+  e2e_check "first run wrote $key as \"$value\"" eval "[[ \$value =~ ^(\\ |-)[0-9]+$ ]]"
+done
+e2e_check "in normal state" test "$(dv_setting WindowState)" = " 0"
+
+# Moved and resized through the window manager, it reopens there.
+dv_show "$main"
+xdotool windowmove "$main" 140 90 windowsize "$main" 420 300
+sleep 1
+e2e_shot 01-moved
+before=$(dv_frame "$main")
+dv_quit
+e2e_check "Quit ended the program" test "${DV_STATUS:-1}" = 0
+e2e_check "the store holds the frame's left edge" \
+  test "$(dv_setting Left)" = " $(($(cut -d' ' -f1 <<<"$before") * 15))"
+dv_start
+dv_skip_splash
+main=$(dv_main_window)
+dv_show "$main"
+after=$(dv_frame "$main")
+e2e_shot 02-reopened
+e2e_check "reopened with the same frame ($before / $after)" test "$before" = "$after"
+
+# Minimised, then quit: at the next double-click it is back, normal, at
+# its saved bounds.
+xdotool windowminimize "$main"
+e2e_wait_for 5 eval "[ \"\$(e2e_wm_state $main)\" = Withdrawn ]"
+dv_quit
+e2e_check "the minimised state was stored" test "$(dv_setting WindowState)" = " 1"
+dv_start
+dv_skip_splash
+main=$(dv_main_window)
+sleep 1
+e2e_check "a minimised start stays hidden" eval "! e2e_is_mapped $main"
+dv_show "$main"
+e2e_shot 03-back-from-minimised
+e2e_check "it comes back in normal state" test "$(e2e_wm_state "$main")" = Normal
+e2e_check "at its saved bounds ($(dv_frame "$main"))" test "$(dv_frame "$main")" = "$before"
+
+# Resizing the shown window rescales the calendar in proportion.
+read -r cx cy cw ch _ <<<"$(e2e_geometry "$main")"
+kill -TERM "$DV_PID"
+dv_wait_exit 10
+rm -f "$DV_CONF"
+QT_USE_NATIVE_WINDOWS=1 dv_start
+dv_skip_splash
+main=$(dv_main_window)
+dv_show "$main"
+read -r cx cy cw ch _ <<<"$(e2e_geometry "$main")"
+bar=$((ch - 201))
+calendar_geometry() {
+  # The calendar: the largest native child of the main window that does not
+  # start at the client's left edge (the client area and the menu bar do).
+  xwininfo -id "$main" -tree | awk '/^ +0x/ && match($0, /[0-9]+x[0-9]+\+[0-9]+\+[0-9]+ /) {
+      split(substr($0, RSTART, RLENGTH), g, /[x+ ]/)
+      if (g[3] > 0 && g[1] * g[2] > best) { best = g[1] * g[2]; line = g[3] " " g[1] " " g[2] } }
+    END { print line }'
+}
+design=$(calendar_geometry)
+e2e_shot 04-design-size
+e2e_check "at the design size the calendar is 313 x 201 at 6 ($design)" test "$design" = "6 313 201"
+xdotool windowsize "$main" 650 $((402 + bar))
+sleep 1
+e2e_shot 05-double-size
+doubled=$(calendar_geometry)
+e2e_check "at twice the client size it is 626 x 402 at 12 ($doubled)" test "$doubled" = "12 626 402"
+xdotool windowsize "$main" 487 $((301 + bar))
+sleep 1
+e2e_shot 06-one-and-a-half
+# 487 x 301 px is 7305 x 4515 twips: 149% and 149% (truncated), so the
+# calendar is 134, 6995 x 4492 twips: 9, 466 x 299 px.
+e2e_check "at 149% x 149% it is 466 x 299 at 9 ($(calendar_geometry))" \
+  test "$(calendar_geometry)" = "9 466 299"
+kill -TERM "$DV_PID"
+dv_wait_exit 10
+
+# Hand-edited values: read as the leading-number parse says, unusable ones
+# fall back to the window's own, and the program runs.
+mkdir -p "$(dirname "$DV_CONF")"
+cat >"$DV_CONF" <<'CONF'
+[frmMain]
+Left=" 150"
+Top=abc
+Width=99999999999
+Height="  1.5e3"
+WindowState=7
+CONF
+dv_start
+dv_skip_splash
+main=$(dv_main_window)
+e2e_check "the program runs with the edited store" dv_running
+dv_show "$main"
+read -r fx fy fw fh <<<"$(dv_frame "$main")"
+e2e_shot 07-edited-store
+e2e_check "Left \" 150\" is 10 px, Top \"abc\" is 0 ($fx, $fy)" test "$fx $fy" = "10 0"
+e2e_check "Height \"  1.5e3\" is 100 px ($fh)" test "$fh" = 100
+e2e_check "Width 99999999999 keeps the designed width ($fw)" test "$fw" = 327
+e2e_check "state 7 keeps the normal state" test "$(e2e_wm_state "$main")" = Normal
+dv_quit
+e2e_check "the next save writes usable values" test "$(dv_setting WindowState) $(dv_setting Width)" = " 0  4905"
+
+e2e_summary
