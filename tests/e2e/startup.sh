@@ -3,7 +3,8 @@
 # an orderly end on SIGTERM.
 set -u
 . "$(dirname "$0")/app.sh"
-e2e_start_x && e2e_start_wm || exit 1
+# With a tray host: without one the main window is shown on purpose.
+e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
 
 now_ms() { date +%s%3N; }
 

@@ -1,0 +1,214 @@
+#!/usr/bin/env bash
+# The Windows program under Wine, driven like a person with xdotool in Xvfb
+# with openbox: the splash; the tray icon in Wine's own "Wine System Tray"
+# window (no tray host yet); a double-click on it shows the window; a
+# double-click on a date makes the day's notes file and starts the text
+# editor (a stand-in notepad.exe in the program folder); the tray menu and
+# Quit; the placement in the registry. Then a restart with trayer as the
+# tray host: the icon docks there, the placement comes back, Quit again.
+#
+#   win32_e2e.sh DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]
+#
+# Each run has its own Wine prefix, made at the start and removed at the end.
+set -u
+[ $# -ge 2 ] || { echo "usage: $0 DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]" >&2; exit 2; }
+exe=$(realpath "$1")
+notepad=$(realpath "$2")
+. "$(dirname "$0")/lib.sh"
+e2e_init "${3:-}"
+rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
+
+export WINEPREFIX="$E2E_TMP/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+W32_PID=''
+
+w32_stop_wine() {
+  [ -d "$WINEPREFIX" ] || return 0
+  timeout 20 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null
+  return 0
+}
+trap 'w32_kill_program; wineserver -k 2>/dev/null; e2e_cleanup' EXIT
+
+w32_kill_program() { [ -n "$W32_PID" ] && e2e_kill "$W32_PID"; W32_PID=''; }
+
+# The program folder: Dayvane.exe with the stand-in editor beside it.
+prog="$E2E_TMP/Dayvane"
+mkdir -p "$prog"
+cp "$exe" "$prog/Dayvane.exe"
+cp "$notepad" "$prog/notepad.exe"
+prog_win="Z:$(tr / '\\' <<<"$prog")"
+
+started=$SECONDS
+e2e_log "making the Wine prefix"
+(unset DISPLAY; wineboot --init >/dev/null 2>&1; wineserver -w)
+e2e_log "prefix made in $((SECONDS - started)) s"
+e2e_check "the Wine prefix is made" test -f "$WINEPREFIX/system.reg"
+
+e2e_start_x && e2e_start_wm || exit 1
+
+w32_start() {
+  (cd "$prog" && exec wine Dayvane.exe) >>"$E2E_ARTIFACTS/dayvane.log" 2>&1 &
+  W32_PID=$!
+}
+w32_running() { [ -n "$W32_PID" ] && e2e_pid_alive "$W32_PID"; }
+
+# The first mapped override-redirect top-level window of the program (a
+# pop-up menu): its id.
+w32_popup() {
+  local wid info
+  for wid in $(xwininfo -root -children 2>/dev/null | awk '/^ +0x/ && /"dayvane.exe"/ {print $1}'); do
+    info=$(xwininfo -id "$wid" 2>/dev/null) || continue
+    grep -q 'Override Redirect State: yes' <<<"$info" || continue
+    grep -q 'Map State: IsViewable' <<<"$info" || continue
+    [ "$(sed -n 's/.*Width: *//p' <<<"$info")" -gt 8 ] || continue
+    printf '%d\n' "$wid"
+    return 0
+  done
+  return 1
+}
+
+# w32_right_click X Y: the right button on the tray icon until its menu is
+# up (a focus change in the window manager can close Wine's menu at once).
+w32_menu_at() {
+  local try
+  for try in 1 2 3; do
+    xdotool mousemove "$1" "$2" sleep 0.2 mousedown 3 sleep 0.15 mouseup 3
+    e2e_wait_for 3 w32_popup && { w32_popup; return 0; }
+    e2e_log "no menu after right click $try"
+    xdotool key Escape
+  done
+  return 1
+}
+
+# w32_quit X Y: Quit from the tray menu, confirmed with Yes.
+w32_quit() {
+  local menu box x y w h
+  menu=$(w32_menu_at "$1" "$2")
+  e2e_check "the right button pops up the tray menu" test -n "$menu"
+  e2e_shot "$3-tray-menu"
+  [ -n "$menu" ] || return 1
+  read -r x y w h _ < <(e2e_geometry "$menu")
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.2 click 1
+  box=$(e2e_wait_window '^Confirm Exit$' 10)
+  e2e_check "Quit asks \"Confirm Exit\"" test -n "$box"
+  e2e_shot "$3-confirm-exit"
+  [ -n "$box" ] || return 1
+  xdotool windowactivate --sync "$box" sleep 0.3 key y
+  e2e_wait_for 15 eval '! w32_running'
+  e2e_check "Yes ends the program" eval '! w32_running'
+}
+
+pixel() { convert "$1" -crop "1x1+$2+$3" -format '%[hex:p{0,0}]' info: 2>/dev/null; }
+
+# --- First run: no tray host -------------------------------------------------
+w32_start
+splash=$(e2e_wait_window '^Form1$' 30)
+e2e_shot 01-splash
+e2e_check "the splash appears" test -n "$splash"
+read -r sx sy sw sh _ < <(e2e_geometry "$splash")
+e2e_check "the splash is 300 x 225, centred (${sw}x$sh+$sx+$sy)" \
+  test "$sw $sh $sx $sy" = "300 225 362 271"
+# The splash shows its picture: pixels of the screen and of the bitmap
+# (DAYVANE_SPLASH, the bitmap file, when the caller names it).
+e2e_check "the splash is not blank" \
+  test "$(convert "$E2E_ARTIFACTS/01-splash.png" -crop "300x225+$sx+$sy" -format '%k' info:)" -gt 16
+if [ -f "${DAYVANE_SPLASH:-}" ]; then
+  same=0
+  for point in "150 112" "20 20" "280 200" "40 180"; do
+    read -r px py <<<"$point"
+    [ "$(pixel "$E2E_ARTIFACTS/01-splash.png" $((sx + px)) $((sy + py)))" = \
+      "$(pixel "bmp:$DAYVANE_SPLASH" "$px" "$py")" ] && same=$((same + 1))
+  done
+  e2e_check "the splash shows its bitmap ($same of 4 pixels)" test "$same" = 4
+fi
+e2e_wait_gone "$splash" 10
+e2e_check "the splash goes by itself" eval "! e2e_is_mapped $splash"
+
+tray=$(e2e_wait_window '^Wine System Tray$' 15)
+e2e_check "without a tray host the icon is in Wine's own tray window" test -n "$tray"
+e2e_shot 02-icon-in-wine-tray
+read -r tx ty _ < <(e2e_geometry "$tray")
+ix=$((tx + 10)) iy=$((ty + 10))
+e2e_check "the main window is hidden" \
+  eval "! xdotool search --onlyvisible --name '^Dayvane v2\.0\$' >/dev/null"
+
+xdotool mousemove "$ix" "$iy" sleep 0.3 click --repeat 2 --delay 80 1
+main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
+e2e_check "a double-click on the icon shows \"Dayvane v2.0\"" test -n "$main"
+sleep 0.5
+e2e_shot 03-main-window
+read -r mx my mw mh _ < <(e2e_geometry "$main")
+e2e_check "its client area is 325 pixels wide below the menu bar (${mw}x$mh)" \
+  test "$mw" = 325 -a "$mh" -ge 201
+
+# A double-click on a date in the middle of the month.
+xdotool mousemove $((mx + 129)) $((my + 122)) sleep 0.3 click --repeat 2 --delay 80 1
+e2e_wait_for 10 test -s "$prog/notepad.log"
+sleep 0.5
+e2e_shot 04-day-notes
+note=$(cd "$prog" && ls | grep -E '^[1-9][0-9]?-[1-9][0-9]?-[0-9]{4}\.txt$')
+e2e_check "one notes file named M-D-YYYY.txt ($note)" test "$(wc -w <<<"$note")" = 1
+e2e_check "a new notes file is empty" test -f "$prog/$note" -a ! -s "$prog/$note"
+e2e_log "notepad: $(cat "$prog/notepad.log" 2>/dev/null)"
+e2e_check "the editor started as \"notepad.exe $note\"" \
+  grep -qF "cmdline=notepad.exe $note|" "$prog/notepad.log"
+e2e_check "a third of the width, 2/5 of the height: 341 x 307, flags 14" \
+  grep -qF "|w=341|h=307|flags=14|" "$prog/notepad.log"
+e2e_check "in the program folder" grep -qiF "|cwd=$prog_win" "$prog/notepad.log"
+
+# Moved somewhere else, to come back there after the restart.
+xdotool windowmove "$main" 120 160
+sleep 1
+read -r mx my _ < <(e2e_geometry "$main")
+e2e_log "main window moved to $mx,$my"
+
+w32_quit "$ix" "$iy" 05
+e2e_wait_for 10 eval "! xdotool search --onlyvisible --name '^Wine System Tray\$' >/dev/null"
+e2e_shot 06-ended
+e2e_check "the icon is gone" \
+  eval "! xdotool search --onlyvisible --name '^Wine System Tray\$' >/dev/null"
+
+# The placement in the registry: five texts such as " 1234".
+wine reg query 'HKCU\Software\Dayvane\frmMain' 2>/dev/null | tr -d '\r' >"$E2E_ARTIFACTS/registry.txt"
+cat "$E2E_ARTIFACTS/registry.txt" >&2
+for key in Left Top Width Height WindowState; do
+  value=$(sed -n "s/^    $key    REG_SZ    \(.*\)\$/\1/p" "$E2E_ARTIFACTS/registry.txt")
+  e2e_check "HKCU\\Software\\Dayvane\\frmMain $key = \"$value\"" \
+    eval "[[ \$value =~ ^(\ [0-9]+|-[0-9]+)\$ ]]"
+done
+e2e_check "saved in the normal state" \
+  grep -qE '^    WindowState    REG_SZ     0$' "$E2E_ARTIFACTS/registry.txt"
+w32_stop_wine
+
+# --- Second run: trayer is the tray host ------------------------------------
+e2e_start_tray || exit 1
+w32_start
+splash=$(e2e_wait_window '^Form1$' 30)
+e2e_check "the splash appears again" test -n "$splash"
+# A click on the splash goes on at once, before its timer.
+read -r sx sy _ < <(e2e_geometry "$splash")
+xdotool mousemove $((sx + 150)) $((sy + 112)) click 1
+e2e_wait_gone "$splash" 1
+e2e_check "a click on the splash ends it" eval "! e2e_is_mapped $splash"
+read -r ix iy icon < <(e2e_tray_wait_icon 15 explorer)
+e2e_check "the icon docks in trayer" test -n "${icon:-}"
+sleep 0.5
+e2e_shot 07-icon-in-trayer
+e2e_check "not in Wine's own tray window" \
+  eval "! xdotool search --onlyvisible --name '^Wine System Tray\$' >/dev/null"
+
+xdotool mousemove "$ix" "$iy" sleep 0.3 click --repeat 2 --delay 80 1
+main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
+e2e_check "a double-click on the docked icon shows the window" test -n "$main"
+sleep 0.5
+e2e_shot 08-placement-restored
+read -r rx ry _ < <(e2e_geometry "$main")
+e2e_check "the placement is restored ($rx,$ry; was $mx,$my)" test "$rx $ry" = "$mx $my"
+
+w32_quit "$ix" "$iy" 09
+e2e_wait_for 10 eval '! e2e_tray_icon_pos explorer'
+e2e_shot 10-ended
+e2e_check "the docked icon is gone" eval '! e2e_tray_icon_pos explorer'
+w32_stop_wine
+
+e2e_log "Wine part took $((SECONDS - started)) s"
+e2e_summary
