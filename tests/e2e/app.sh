@@ -34,7 +34,12 @@ _dv_find_main() {
   done
   return 1
 }
-dv_main_window() { e2e_wait_for 10 _dv_find_main >/dev/null && _dv_find_main; }
+dv_main_window() {
+  e2e_wait_for 10 _dv_find_main && _dv_find_main && return 0
+  e2e_log "no main window; the windows are in $E2E_ARTIFACTS/windows.txt"
+  xwininfo -root -tree >"$E2E_ARTIFACTS/windows.txt" 2>&1
+  return 1
+}
 
 # dv_skip_splash: presses a key on the splash and waits for the main window.
 dv_skip_splash() {

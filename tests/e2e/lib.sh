@@ -185,7 +185,8 @@ e2e_wait_window() {
 }
 
 # e2e_is_mapped WID: true when the window is IsViewable.
-e2e_is_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+# (An empty id must not reach xwininfo: it would wait for a click.)
+e2e_is_mapped() { [ -n "${1:-}" ] && xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
 
 # e2e_wait_gone WID [TIMEOUT]: wait until WID is unmapped or destroyed.
 e2e_wait_gone() { e2e_wait_for "${2:-10}" eval "! e2e_is_mapped $1"; }
@@ -234,6 +235,7 @@ e2e_wait_popup() {
 # rectangle and frame rectangle in root coordinates, then the frame extents.
 e2e_geometry() {
   local info x y w h l=0 r=0 t=0 b=0 ext
+  [ -n "${1:-}" ] || return 1
   info=$(xwininfo -id "$1") || return 1
   x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
   y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")

@@ -66,6 +66,7 @@ bar=$((ch - 201))
 calendar_geometry() {
   # The calendar: the largest native child of the main window that does not
   # start at the client's left edge (the client area and the menu bar do).
+  [ -n "$main" ] || return 1
   xwininfo -id "$main" -tree | awk '/^ +0x/ && match($0, /[0-9]+x[0-9]+\+[0-9]+\+[0-9]+ /) {
       split(substr($0, RSTART, RLENGTH), g, /[x+ ]/)
       if (g[3] > 0 && g[1] * g[2] > best) { best = g[1] * g[2]; line = g[3] " " g[1] " " g[2] } }

@@ -83,6 +83,30 @@ TEST_F(Lifecycle, LoadRunsItsEightStepsInOrder) {
   EXPECT_EQ(tk_.settings.at("Dayvane/frmMain/Height"), " 3660");
 }
 
+TEST_F(Lifecycle, ResizeHidesAMinimisedWindowThenSavesThenRescales) {
+  Start();
+  main().Show();
+  tk_.log.clear();
+  main().SetWindowState(1);
+  const auto& log = tk_.log;
+  const std::size_t hide = Find(log, "frmMain.Visible=(0)");
+  const std::size_t save = Find(log, "SaveSetting(WindowState, 1)");
+  const std::size_t rescale = Find(log, "Calendar1.Move4");
+  EXPECT_LT(hide, save);
+  EXPECT_LT(save, rescale);
+  EXPECT_LT(rescale, log.size());
+}
+
+TEST_F(Lifecycle, UnloadDeletesTheIconBeforeTheKeepersLastSave) {
+  Start();
+  tk_.log.clear();
+  program_.main.Unload();
+  const std::size_t remove = Find(tk_.log, "Shell_NotifyIcon(2)");
+  const std::size_t save = Find(tk_.log, "SaveSetting(WindowState");
+  EXPECT_LT(remove, save);
+  EXPECT_LT(save, tk_.log.size());
+}
+
 TEST_F(Lifecycle, TrayIconRecordIsAddedWithTheHooksHandle) {
   Start();
   ASSERT_EQ(tk_.notify_calls.size(), 1U);

@@ -238,8 +238,8 @@ void QtToolkit::SendTrayMessage(std::uint32_t hwnd, std::int32_t message) {
   control->window().RaiseMouseMove(*control, 0, 0, x, 0);
 }
 
-bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& bytes) {
-  const NotifyIconData record = NotifyIconFromBytes(bytes);
+bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record_bytes) {
+  const NotifyIconData record = NotifyIconFromBytes(record_bytes);
   const auto key = std::make_pair(record.hWnd, record.uID);
   if (operation == kNimDelete) {
     const auto found = tray_.find(key);

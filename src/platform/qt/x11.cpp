@@ -104,7 +104,7 @@ void PlaceFirstWindowOf(qint64 pid, QRect outer, int seconds) {
   auto elapsed = std::make_shared<QElapsedTimer>();
   elapsed->start();
   QObject::connect(timer, &QTimer::timeout, timer, [=] {
-    if (TryPlace(display, pid, outer) || elapsed->elapsed() > seconds * 1000) {
+    if (TryPlace(display, pid, outer) || elapsed->elapsed() > qint64{seconds} * 1000) {
       timer->stop();
       timer->deleteLater();
     }

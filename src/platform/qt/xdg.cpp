@@ -111,6 +111,7 @@ std::optional<fs::path> DefaultApplication(const Environment& env, const std::st
   for (const fs::path& dir : ApplicationDirs(env)) dirs.push_back(dir);
   for (const fs::path& dir : dirs) {
     std::vector<fs::path> lists;
+    lists.reserve(desktops.size() + 1);
     for (const auto& desktop : desktops) lists.push_back(dir / (desktop + "-mimeapps.list"));
     lists.push_back(dir / "mimeapps.list");
     for (const fs::path& list : lists) {
