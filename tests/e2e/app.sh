@@ -24,7 +24,10 @@ DV_RUNS=0
 # window and Qt's leader window may carry the title too).
 _dv_find_main() {
   local wid
-  for wid in $(xdotool search --name '^Dayvane v2\.0$' 2>/dev/null); do
+  # From the window tree (xdotool's search gives up on a window that goes
+  # away while it looks, as the splash's windows do).
+  for wid in $(xwininfo -root -tree 2>/dev/null |
+    sed -n 's/^ *\(0x[0-9a-f]*\) "Dayvane v2\.0": ("dayvane" "dayvane").*/\1/p'); do
     local props
     props=$(xprop -id "$wid" _NET_WM_WINDOW_TYPE 2>/dev/null) || continue
     grep -q _NET_WM_WINDOW_TYPE_NORMAL <<<"$props" || continue

@@ -22,7 +22,7 @@ e2e_check "the window is still hidden" eval "! e2e_is_mapped $main"
 # A double-click on the icon shows and activates the window.
 e2e_tray_double_click
 e2e_wait_for 5 e2e_is_mapped "$main"
-e2e_wait_for 3 eval '[ "$(xdotool getactivewindow)" = "$main" ]'
+e2e_wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$main" ]'
 e2e_shot 03-shown
 e2e_check "a double-click shows the window" e2e_is_mapped "$main"
 e2e_check "and activates it" test "$(xdotool getactivewindow)" = "$main"

@@ -22,6 +22,7 @@ export WINEPREFIX="$E2E_TMP/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtm
 W32_PID=''
 
 w32_stop_wine() {
+  w32_kill_program
   [ -d "$WINEPREFIX" ] || return 0
   timeout 20 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null
   return 0
@@ -86,7 +87,7 @@ w32_quit() {
   e2e_check "the right button pops up the tray menu" test -n "$menu"
   e2e_shot "$3-tray-menu"
   [ -n "$menu" ] || return 1
-  read -r x y w h _ < <(e2e_geometry "$menu")
+  read -r x y w h _ < <(w32_geometry "$menu")
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.2 click 1
   box=$(e2e_wait_window '^Confirm Exit$' 10)
   e2e_check "Quit asks \"Confirm Exit\"" test -n "$box"
@@ -97,6 +98,20 @@ w32_quit() {
   e2e_check "Yes ends the program" eval '! w32_running'
 }
 
+# e2e_geometry without an id would wait for a click on a window.
+w32_geometry() { [ -n "${1:-}" ] && e2e_geometry "$1"; }
+
+# trayer at a fixed width. Wine docks its icon window into the tray's
+# panel as it is at that moment and never learns that the panel grows: in a
+# panel that is still 2 pixels wide (--widthtype request) the icon is
+# clipped away, neither drawn nor clickable.
+w32_start_tray() {
+  e2e_spawn trayer trayer --edge top --align right --widthtype pixel --width 64 --height 32 \
+    --transparent false --tint 0x808080 --SetDockType true
+  E2E_TRAY_PID=$E2E_LAST_PID
+  e2e_wait_for 10 _e2e_tray_owned || { e2e_log "trayer did not take the tray"; return 1; }
+}
+
 pixel() { convert "$1" -crop "1x1+$2+$3" -format '%[hex:p{0,0}]' info: 2>/dev/null; }
 
 # --- First run: no tray host -------------------------------------------------
@@ -104,7 +119,7 @@ w32_start
 splash=$(e2e_wait_window '^Form1$' 30)
 e2e_shot 01-splash
 e2e_check "the splash appears" test -n "$splash"
-read -r sx sy sw sh _ < <(e2e_geometry "$splash")
+read -r sx sy sw sh _ < <(w32_geometry "$splash")
 e2e_check "the splash is 300 x 225, centred (${sw}x$sh+$sx+$sy)" \
   test "$sw $sh $sx $sy" = "300 225 362 271"
 # The splash shows its picture: pixels of the screen and of the bitmap
@@ -126,7 +141,7 @@ e2e_check "the splash goes by itself" eval "! e2e_is_mapped $splash"
 tray=$(e2e_wait_window '^Wine System Tray$' 15)
 e2e_check "without a tray host the icon is in Wine's own tray window" test -n "$tray"
 e2e_shot 02-icon-in-wine-tray
-read -r tx ty _ < <(e2e_geometry "$tray")
+read -r tx ty _ < <(w32_geometry "$tray")
 ix=$((tx + 10)) iy=$((ty + 10))
 e2e_check "the main window is hidden" \
   eval "! xdotool search --onlyvisible --name '^Dayvane v2\.0\$' >/dev/null"
@@ -136,7 +151,7 @@ main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
 e2e_check "a double-click on the icon shows \"Dayvane v2.0\"" test -n "$main"
 sleep 0.5
 e2e_shot 03-main-window
-read -r mx my mw mh _ < <(e2e_geometry "$main")
+read -r mx my mw mh _ < <(w32_geometry "$main")
 e2e_check "its client area is 325 pixels wide below the menu bar (${mw}x$mh)" \
   test "$mw" = 325 -a "$mh" -ge 201
 
@@ -158,7 +173,7 @@ e2e_check "in the program folder" grep -qiF "|cwd=$prog_win" "$prog/notepad.log"
 # Moved somewhere else, to come back there after the restart.
 xdotool windowmove "$main" 120 160
 sleep 1
-read -r mx my _ < <(e2e_geometry "$main")
+read -r mx my _ < <(w32_geometry "$main")
 e2e_log "main window moved to $mx,$my"
 
 w32_quit "$ix" "$iy" 05
@@ -180,12 +195,12 @@ e2e_check "saved in the normal state" \
 w32_stop_wine
 
 # --- Second run: trayer is the tray host ------------------------------------
-e2e_start_tray || exit 1
+w32_start_tray || exit 1
 w32_start
 splash=$(e2e_wait_window '^Form1$' 30)
 e2e_check "the splash appears again" test -n "$splash"
 # A click on the splash goes on at once, before its timer.
-read -r sx sy _ < <(e2e_geometry "$splash")
+read -r sx sy _ < <(w32_geometry "$splash")
 xdotool mousemove $((sx + 150)) $((sy + 112)) click 1
 e2e_wait_gone "$splash" 1
 e2e_check "a click on the splash ends it" eval "! e2e_is_mapped $splash"
@@ -201,7 +216,7 @@ main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
 e2e_check "a double-click on the docked icon shows the window" test -n "$main"
 sleep 0.5
 e2e_shot 08-placement-restored
-read -r rx ry _ < <(e2e_geometry "$main")
+read -r rx ry _ < <(w32_geometry "$main")
 e2e_check "the placement is restored ($rx,$ry; was $mx,$my)" test "$rx $ry" = "$mx $my"
 
 w32_quit "$ix" "$iy" 09

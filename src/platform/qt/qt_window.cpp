@@ -492,7 +492,18 @@ void QtWindow::WidgetStateChanged() {
                            : (states & (Qt::WindowMaximized | Qt::WindowFullScreen)) ? 2
                                                                                      : 0;
   if (now == state_) return;
+  const std::int16_t before = state_;
   state_ = now;
+  if (now == 0 && before != 0) {
+    // Back to normal through the window manager, which may not know the
+    // normal bounds of a window that was first shown maximised: put it where
+    // the program says it belongs.
+    const QRect wanted = normal_;
+    QTimer::singleShot(0, alive_.get(), [this, wanted] {
+      normal_ = wanted;
+      ApplyNormalGeometry();
+    });
+  }
   RaiseResize();
 }
 
@@ -500,7 +511,8 @@ void QtWindow::WidgetShown() {
   // Once the window manager has framed the window, its real frame replaces
   // the estimate, and the size is corrected so that the outer bounds are
   // exactly the ones asked for.
-  if (design_.border == Border::None || !widget_->isVisible()) return;
+  // (A maximised window's frame is not its normal one.)
+  if (design_.border == Border::None || !widget_->isVisible() || state_ != 0) return;
   const QRect frame = widget_->frameGeometry();
   const QRect inner = widget_->geometry();
   const QMargins real(inner.left() - frame.left(), inner.top() - frame.top(),

@@ -50,8 +50,8 @@ std::string RegistryPath(const std::string& app, const std::string& section) {
 
 std::wstring Widen(const std::string& text, UINT code_page) {
   if (text.empty()) return {};
-  const int size = MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
+  const int size =
+      MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
   MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
   return wide;
@@ -89,8 +89,7 @@ BOOL CALLBACK AddTopLevel(HWND hwnd, LPARAM data) {
   const auto& list = *reinterpret_cast<WindowList*>(data);
   char title[512] = {};
   GetWindowTextA(hwnd, title, sizeof(title));
-  list.windows->push_back(
-      {reinterpret_cast<std::uintptr_t>(hwnd), list.toolkit->FromAnsi(title)});
+  list.windows->push_back({reinterpret_cast<std::uintptr_t>(hwnd), list.toolkit->FromAnsi(title)});
   return TRUE;
 }
 
@@ -104,8 +103,8 @@ std::string SystemErrorText(DWORD code) {
   std::string text = length != 0 && buffer != nullptr ? std::string(buffer, length)
                                                       : "system error " + std::to_string(code);
   if (buffer != nullptr) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' ||
-                           text.back() == '.')) {
+  while (!text.empty() &&
+         (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.')) {
     text.pop_back();
   }
   return text;
@@ -223,9 +222,8 @@ std::unique_ptr<NativeTimer> Win32Toolkit::CreateTimer(std::function<void()> tic
 int Win32Toolkit::ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) {
   // Modal to all of the program's windows, as a message box of the program
   // (not of one window) is.
-  const int chosen =
-      MessageBoxA(nullptr, ToAnsi(prompt).c_str(), ToAnsi(title).c_str(),
-                  static_cast<UINT>(buttons) | MB_TASKMODAL | MB_SETFOREGROUND);
+  const int chosen = MessageBoxA(nullptr, ToAnsi(prompt).c_str(), ToAnsi(title).c_str(),
+                                 static_cast<UINT>(buttons) | MB_TASKMODAL | MB_SETFOREGROUND);
   if (chosen == IDYES) return kIdYes;
   if (chosen == IDNO) return kIdNo;
   return kIdOk;
@@ -249,9 +247,9 @@ void Win32Toolkit::ChangeDirectory(const std::string& path) {
 }
 
 std::unique_ptr<OpenFile> Win32Toolkit::OpenForAppend(const std::string& name) {
-  HANDLE file = CreateFileA(ToAnsi(name).c_str(), FILE_APPEND_DATA,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(ToAnsi(name).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) return std::make_unique<Win32File>(file);
   const DWORD code = GetLastError();
   const std::string reason = SystemErrorText(code);
@@ -287,8 +285,8 @@ std::optional<std::string> Win32Toolkit::ReadSetting(const std::string& app,
   if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
       (type == REG_SZ || type == REG_EXPAND_SZ)) {
     std::string text(size + 1, '\0');
-    if (RegQueryValueExA(handle, name.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(text.data()), &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                         &size) == ERROR_SUCCESS) {
       text.resize(std::strlen(text.c_str()));
       value = FromAnsi(text);
     }
@@ -310,9 +308,8 @@ void Win32Toolkit::WriteSetting(const std::string& app, const std::string& secti
     RegCloseKey(handle);
   }
   if (result != ERROR_SUCCESS) {
-    Raise(ErrorKind::InvalidProcedureCall,
-          "the setting " + section + "\\" + key + ": " +
-              SystemErrorText(static_cast<DWORD>(result)));
+    Raise(ErrorKind::InvalidProcedureCall, "the setting " + section + "\\" + key + ": " +
+                                               SystemErrorText(static_cast<DWORD>(result)));
   }
 }
 

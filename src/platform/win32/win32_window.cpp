@@ -43,8 +43,8 @@ HICON IconFromFile(Bytes file) {
   // The image data is read in place: copy it to an aligned buffer first.
   std::vector<std::uint32_t> image((size + 3) / 4);
   std::memcpy(image.data(), file.data() + offset, size);
-  return CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()), size, TRUE, 0x00030000,
-                                  0, 0, LR_DEFAULTCOLOR);
+  return CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()), size, TRUE, 0x00030000, 0,
+                                  0, LR_DEFAULTCOLOR);
 }
 
 COLORREF ToColorRef(OleColor color) {
@@ -84,8 +84,7 @@ int ScreenDpiY() {
 Win32Control::Win32Control(Win32Window& window, const ControlDesign& design, HWND native)
     : PlacedControl(design), window_(window), native_(native) {
   if (IsCalendar()) {
-    SetWindowSubclass(native_, CalendarProc, kCalendarSubclass,
-                      reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(native_, CalendarProc, kCalendarSubclass, reinterpret_cast<DWORD_PTR>(this));
   } else if (design.kind == ControlKind::PictureBox) {
     SetWindowLongPtrA(native_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
@@ -146,13 +145,12 @@ void Win32Control::Place() {
              TRUE);
 }
 
-LRESULT CALLBACK Win32Control::PictureProc(HWND hwnd, UINT message, WPARAM wparam,
-                                           LPARAM lparam) {
+LRESULT CALLBACK Win32Control::PictureProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* control = reinterpret_cast<Win32Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (control != nullptr && message == WM_MOUSEMOVE) {
     // Also the shell's tray callback: its message number arrives as X.
-    const int button = ((wparam & MK_LBUTTON) != 0 ? 1 : 0) |
-                       ((wparam & MK_RBUTTON) != 0 ? 2 : 0) | ((wparam & MK_MBUTTON) != 0 ? 4 : 0);
+    const int button = ((wparam & MK_LBUTTON) != 0 ? 1 : 0) | ((wparam & MK_RBUTTON) != 0 ? 2 : 0) |
+                       ((wparam & MK_MBUTTON) != 0 ? 4 : 0);
     const int shift = ((wparam & MK_SHIFT) != 0 ? 1 : 0) | ((wparam & MK_CONTROL) != 0 ? 2 : 0);
     Win32Toolkit& toolkit = control->window().toolkit();
     const Single x = static_cast<Single>(GET_X_LPARAM(lparam)) * toolkit.TwipsPerPixelX();
@@ -274,7 +272,8 @@ Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Form& 
   // The bitmap file without its 14-byte file header: the header and the bits.
   constexpr std::size_t kFileHeader = 14;
   if (design.picture.size() > kFileHeader + sizeof(BITMAPINFOHEADER) &&
-      Get32(design.picture, 10) >= kFileHeader && Get32(design.picture, 10) < design.picture.size()) {
+      Get32(design.picture, 10) >= kFileHeader &&
+      Get32(design.picture, 10) < design.picture.size()) {
     picture_.assign(design.picture.begin() + kFileHeader, design.picture.end());
   }
   BuildControls();
@@ -451,8 +450,7 @@ void Win32Window::Paint() {
   const LONG width = info->bmiHeader.biWidth;
   const LONG height = std::abs(info->bmiHeader.biHeight);
   SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
-                    static_cast<UINT>(height), picture_.data() + bits_offset, info,
-                    DIB_RGB_COLORS);
+                    static_cast<UINT>(height), picture_.data() + bits_offset, info, DIB_RGB_COLORS);
   EndPaint(hwnd_, &paint);
 }
 
@@ -584,9 +582,7 @@ void Win32Window::SetVisible(bool value) {
   }
 }
 
-std::int16_t Win32Window::WindowState() const {
-  return Visible() ? NativeState() : hidden_state_;
-}
+std::int16_t Win32Window::WindowState() const { return Visible() ? NativeState() : hidden_state_; }
 
 void Win32Window::DoSetWindowState(std::int16_t value) {
   if (!Visible()) {
@@ -617,8 +613,8 @@ void Win32Window::DoMove(Single left, std::optional<Single> top, std::optional<S
   const RECT outer = Outer();
   const int x = TwipsToPixels(left, tpp_);
   const int y = top ? TwipsToPixels(*top, tpp_) : static_cast<int>(outer.top);
-  const int w = width ? std::max(0, TwipsToPixels(*width, tpp_))
-                      : static_cast<int>(outer.right - outer.left);
+  const int w =
+      width ? std::max(0, TwipsToPixels(*width, tpp_)) : static_cast<int>(outer.right - outer.left);
   const int h = height ? std::max(0, TwipsToPixels(*height, tpp_))
                        : static_cast<int>(outer.bottom - outer.top);
   if (NativeState() != 0) {

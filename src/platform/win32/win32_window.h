@@ -106,8 +106,8 @@ class Win32Window : public Window {
   Single tpp_;
   HWND hwnd_ = nullptr;
   HMENU menu_bar_ = nullptr;
-  std::map<std::string, HMENU> popups_;   // the submenus by name
-  std::vector<std::string> commands_;     // menu item names by command id - kFirstCommand
+  std::map<std::string, HMENU> popups_;  // the submenus by name
+  std::vector<std::string> commands_;    // menu item names by command id - kFirstCommand
   HICON icon_ = nullptr;
   std::vector<HICON> control_icons_;
   std::map<std::string, HFONT> fonts_;
