@@ -32,7 +32,7 @@ _dv_find_main() {
     props=$(xprop -id "$wid" _NET_WM_WINDOW_TYPE 2>/dev/null) || continue
     grep -q _NET_WM_WINDOW_TYPE_NORMAL <<<"$props" || continue
     grep -q _WINDOW_TYPE_OVERRIDE <<<"$props" && continue
-    echo "$wid"
+    echo "$((wid))"  # decimal, as xdotool prints ids
     return 0
   done
   return 1

@@ -92,6 +92,7 @@ e2e_wait_for() {
 # A lock whose owner is gone (a run killed with SIGKILL) may be reused.
 _e2e_stale_lock() {
   local pid
+  [ -f "$1" ] || return 1
   pid=$(tr -dc 0-9 <"$1" 2>/dev/null) || return 1
   [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null
 }
@@ -343,7 +344,7 @@ e2e_fail() { E2E_FAILED=$((E2E_FAILED + 1)); printf 'FAIL - %s: %s\n' "$E2E_TEST
 # e2e_check DESCRIPTION CMD...: ok when CMD succeeds, FAIL otherwise.
 e2e_check() {
   local what=$1; shift
-  if "$@"; then e2e_ok "$what"; else e2e_fail "$what"; fi
+  if "$@" >/dev/null; then e2e_ok "$what"; else e2e_fail "$what"; fi
 }
 
 # e2e_summary: closing line; returns non-zero when anything failed.
