@@ -15,6 +15,8 @@ set -u
 exe=$(realpath "$1")
 notepad=$(realpath "$2")
 . "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/wine_check.sh"
+wine_check_or_skip win32_e2e
 e2e_init "${3:-}"
 rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
 

@@ -9,6 +9,8 @@ set -u
 [ $# -ge 1 ] || { echo "usage: $0 EXE [ARGS...]" >&2; exit 2; }
 exe=$1; shift
 [ -f "$exe" ] || { echo "$0: no such program: $exe" >&2; exit 2; }
+. "$(dirname "$0")/wine_check.sh"
+wine_check_or_skip wine_run
 
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/dayvane-wine.XXXXXX")
 export WINEPREFIX=$prefix WINEDEBUG=-all
