@@ -98,6 +98,23 @@ Single TwipsPerPixelAt(double dpi) {
   return static_cast<Single>(1440.0 / dpi);
 }
 
+Rect PixelRect(Single left, Single top, Single width, Single height, Single twips_per_pixel) {
+  return {TwipsToPixels(left, twips_per_pixel), TwipsToPixels(top, twips_per_pixel),
+          std::max(0, TwipsToPixels(width, twips_per_pixel)),
+          std::max(0, TwipsToPixels(height, twips_per_pixel))};
+}
+
+Rect MovedBounds(const Rect& outer, Single left, std::optional<Single> top,
+                 std::optional<Single> width, std::optional<Single> height,
+                 Single twips_per_pixel) {
+  Rect moved = outer;
+  moved.left = TwipsToPixels(left, twips_per_pixel);
+  if (top) moved.top = TwipsToPixels(*top, twips_per_pixel);
+  if (width) moved.width = std::max(0, TwipsToPixels(*width, twips_per_pixel));
+  if (height) moved.height = std::max(0, TwipsToPixels(*height, twips_per_pixel));
+  return moved;
+}
+
 void Toolkit::ChangeDirectory(const std::string& path) {
   std::error_code error;
   std::filesystem::current_path(std::filesystem::u8path(path), error);

@@ -52,4 +52,11 @@ Single PixelsToTwips(int pixels, Single twips_per_pixel);
 // Twips per pixel at a logical resolution of `dpi` dots per inch.
 Single TwipsPerPixelAt(double dpi);
 
+// A rectangle in twips as pixels; a negative size becomes 0.
+Rect PixelRect(Single left, Single top, Single width, Single height, Single twips_per_pixel);
+// Where a window at `outer` (pixels) goes for a Move with one to four
+// arguments in twips: the arguments left out keep their current value.
+Rect MovedBounds(const Rect& outer, Single left, std::optional<Single> top,
+                 std::optional<Single> width, std::optional<Single> height, Single twips_per_pixel);
+
 }  // namespace dv

@@ -65,9 +65,12 @@ class Toolkit {
   Toolkit& operator=(const Toolkit&) = delete;
   virtual ~Toolkit() = default;
 
-  // The application object. TaskVisible is the property set false at start.
+  // The application object. TaskVisible is the property set false at start;
+  // it is kept as set (the windows' own task bar buttons follow their
+  // visibility).
   virtual AppInfo App() const = 0;
-  virtual void SetTaskVisible(bool visible) = 0;
+  virtual void SetTaskVisible(bool visible) { task_visible_ = visible; }
+  bool TaskVisible() const { return task_visible_; }
 
   // Screen.
   virtual Single TwipsPerPixelX() const = 0;
@@ -123,6 +126,9 @@ class Toolkit {
   virtual int Run() = 0;
   virtual void Quit(int exit_code) = 0;
   [[noreturn]] virtual void Fatal(int exit_code) = 0;
+
+ private:
+  bool task_visible_ = true;
 };
 
 }  // namespace dv

@@ -85,6 +85,15 @@ TEST(Units, TwipsAndPixelsFollowTheLogicalResolution) {
   EXPECT_EQ(PixelsToTwips(201, 15), 3015.0F);
 }
 
+TEST(Units, MoveKeepsWhatItLeavesOutAndNeverGivesANegativeSize) {
+  const Rect outer{10, 20, 300, 200};
+  EXPECT_EQ(MovedBounds(outer, 1500, std::nullopt, std::nullopt, std::nullopt, 15),
+            (Rect{100, 20, 300, 200}));
+  EXPECT_EQ(MovedBounds(outer, 0, 150, std::nullopt, std::nullopt, 15), (Rect{0, 10, 300, 200}));
+  EXPECT_EQ(MovedBounds(outer, -150, -150, -30, 45, 15), (Rect{-10, -10, 0, 3}));
+  EXPECT_EQ(PixelRect(90, 0, 4695, -15, 15), (Rect{6, 0, 313, 0}));
+}
+
 TEST(CodePage, LatinOneRoundTripsAndOthersBecomeQuestionMarks) {
   SimToolkit tk;
   EXPECT_EQ(tk.ToAnsi("Caf\xC3\xA9"), "Caf\xE9");

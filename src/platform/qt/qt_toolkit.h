@@ -26,7 +26,6 @@ class QtToolkit : public Toolkit {
   ~QtToolkit() override;
 
   AppInfo App() const override { return app_info_; }
-  void SetTaskVisible(bool visible) override { task_visible_ = visible; }
   Single TwipsPerPixelX() const override;
   Single TwipsPerPixelY() const override;
   std::int32_t SystemMetric(int index) const override;
@@ -65,7 +64,6 @@ class QtToolkit : public Toolkit {
 
   QApplication& app_;
   AppInfo app_info_;
-  bool task_visible_ = true;
   std::uint32_t next_handle_ = 0x10000;
   std::map<std::uint32_t, QtControl*> controls_;
   std::vector<QtWindow*> windows_;

@@ -207,9 +207,7 @@ double QtControl::Day() const { return calendar()->selectedDate().day(); }
 
 void QtControl::Place() {
   if (!native_) return;
-  const Single tpp = window_.tpp();
-  native_->setGeometry(TwipsToPixels(Left(), tpp), TwipsToPixels(Top(), tpp),
-                       TwipsToPixels(Width(), tpp), TwipsToPixels(Height(), tpp));
+  native_->setGeometry(ToQRect(PixelRect(Left(), Top(), Width(), Height(), window_.tpp())));
 }
 
 QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner)
@@ -447,12 +445,8 @@ void QtWindow::DoSetWindowState(std::int16_t value) {
 
 void QtWindow::DoMove(Single left, std::optional<Single> top, std::optional<Single> width,
                       std::optional<Single> height) {
-  QRect outer = Outer();
-  const QSize before = outer.size();
-  outer.moveLeft(TwipsToPixels(left, tpp_));
-  if (top) outer.moveTop(TwipsToPixels(*top, tpp_));
-  if (width) outer.setWidth(std::max(0, TwipsToPixels(*width, tpp_)));
-  if (height) outer.setHeight(std::max(0, TwipsToPixels(*height, tpp_)));
+  const QSize before = Outer().size();
+  const QRect outer = ToQRect(MovedBounds(FromQRect(Outer()), left, top, width, height, tpp_));
   normal_ = outer;
   // Applied at once when the window shows its normal state; otherwise these
   // are the bounds it returns to.

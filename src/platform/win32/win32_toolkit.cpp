@@ -68,6 +68,14 @@ std::string Narrow(const std::wstring& wide, UINT code_page) {
   return text;
 }
 
+// The screen's logical resolution: LOGPIXELSX or LOGPIXELSY.
+int ScreenDpi(int axis) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, axis);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC /*dc*/, LPRECT /*rect*/, LPARAM data) {
   MONITORINFO info{};
   info.cbSize = sizeof(info);
@@ -189,19 +197,8 @@ void Win32Toolkit::OnTimer(UINT_PTR id) {
   tick();
 }
 
-Single Win32Toolkit::TwipsPerPixelX() const {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  return TwipsPerPixelAt(dpi);
-}
-
-Single Win32Toolkit::TwipsPerPixelY() const {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return TwipsPerPixelAt(dpi);
-}
+Single Win32Toolkit::TwipsPerPixelX() const { return TwipsPerPixelAt(ScreenDpi(LOGPIXELSX)); }
+Single Win32Toolkit::TwipsPerPixelY() const { return TwipsPerPixelAt(ScreenDpi(LOGPIXELSY)); }
 
 std::int32_t Win32Toolkit::SystemMetric(int index) const { return GetSystemMetrics(index); }
 

@@ -21,7 +21,6 @@ class Win32Toolkit : public Toolkit {
   ~Win32Toolkit() override;
 
   AppInfo App() const override { return app_info_; }
-  void SetTaskVisible(bool visible) override { task_visible_ = visible; }
   Single TwipsPerPixelX() const override;
   Single TwipsPerPixelY() const override;
   std::int32_t SystemMetric(int index) const override;
@@ -48,7 +47,6 @@ class Win32Toolkit : public Toolkit {
   [[noreturn]] void Fatal(int exit_code) override;
 
   HINSTANCE instance() const { return instance_; }
-  bool task_visible() const { return task_visible_; }
 
   // Timers tick through the toolkit's hidden window.
   UINT_PTR AddTimer(std::function<void()>* tick);
@@ -62,7 +60,6 @@ class Win32Toolkit : public Toolkit {
 
   HINSTANCE instance_;
   AppInfo app_info_;
-  bool task_visible_ = true;
   HWND message_window_ = nullptr;
   UINT taskbar_created_ = 0;
   UINT_PTR next_timer_ = 1;

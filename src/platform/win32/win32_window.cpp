@@ -139,10 +139,8 @@ double Win32Control::Month() const { return Selected().wMonth; }
 double Win32Control::Day() const { return Selected().wDay; }
 
 void Win32Control::Place() {
-  const Single tpp = window_.tpp();
-  MoveWindow(native_, TwipsToPixels(Left(), tpp), TwipsToPixels(Top(), tpp),
-             std::max(0, TwipsToPixels(Width(), tpp)), std::max(0, TwipsToPixels(Height(), tpp)),
-             TRUE);
+  const Rect r = PixelRect(Left(), Top(), Width(), Height(), window_.tpp());
+  MoveWindow(native_, r.left, r.top, r.width, r.height, TRUE);
 }
 
 LRESULT CALLBACK Win32Control::PictureProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -515,25 +513,21 @@ Single Win32Window::Height() const {
   return PixelsToTwips(r.bottom - r.top, tpp_);
 }
 
-Single Win32Window::ScaleWidth() const {
+SIZE Win32Window::ClientSize() const {
   if (NativeState() != 0 && WindowState() == 0) {
+    // Hidden in another state than the program gave it: the client area of
+    // the normal bounds it returns to.
     const RECT r = NormalRect();
-    return PixelsToTwips(std::max(0L, r.right - r.left - FrameSize().cx), tpp_);
+    const SIZE frame = FrameSize();
+    return {std::max(0L, r.right - r.left - frame.cx), std::max(0L, r.bottom - r.top - frame.cy)};
   }
   RECT client{};
   GetClientRect(hwnd_, &client);
-  return PixelsToTwips(client.right, tpp_);
+  return {client.right, client.bottom};
 }
 
-Single Win32Window::ScaleHeight() const {
-  if (NativeState() != 0 && WindowState() == 0) {
-    const RECT r = NormalRect();
-    return PixelsToTwips(std::max(0L, r.bottom - r.top - FrameSize().cy), tpp_);
-  }
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  return PixelsToTwips(client.bottom, tpp_);
-}
+Single Win32Window::ScaleWidth() const { return PixelsToTwips(ClientSize().cx, tpp_); }
+Single Win32Window::ScaleHeight() const { return PixelsToTwips(ClientSize().cy, tpp_); }
 
 bool Win32Window::Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
 
@@ -610,19 +604,13 @@ void Win32Window::DoSetWindowState(std::int16_t value) {
 
 void Win32Window::DoMove(Single left, std::optional<Single> top, std::optional<Single> width,
                          std::optional<Single> height) {
-  const RECT outer = Outer();
-  const int x = TwipsToPixels(left, tpp_);
-  const int y = top ? TwipsToPixels(*top, tpp_) : static_cast<int>(outer.top);
-  const int w =
-      width ? std::max(0, TwipsToPixels(*width, tpp_)) : static_cast<int>(outer.right - outer.left);
-  const int h = height ? std::max(0, TwipsToPixels(*height, tpp_))
-                       : static_cast<int>(outer.bottom - outer.top);
+  const Rect r = MovedBounds(ToRect(Outer()), left, top, width, height, tpp_);
   if (NativeState() != 0) {
     // Minimised or maximised: these are the bounds it returns to.
-    SetNormalRect({x, y, x + w, y + h});
+    SetNormalRect(ToRECT(r));
     return;
   }
-  SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::uint32_t Win32Window::hWnd() const { return Handle32(hwnd_); }

@@ -100,6 +100,8 @@ class Win32Window : public Window {
   void SetNormalRect(const RECT& rect);
   // The frame around the client area: outer size minus client size.
   SIZE FrameSize() const;
+  // The client area's size in pixels, as ScaleWidth and ScaleHeight report it.
+  SIZE ClientSize() const;
 
   Win32Toolkit& toolkit_;
   const FormDesign& design_;
