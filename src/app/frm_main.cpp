@@ -27,6 +27,9 @@ void FrmMain::OnLoad() {
   TrayIconData.hIcon = me.Icon();
   TrayIconData.szTip = TipField(tk.ToAnsi(kTrayTip));
   const bool in_tray = tk.NotifyIcon(kNimAdd, ToBytes(TrayIconData));
+  tk.TrayChanged = [this](bool available) {
+    forms().Deliver([this, available] { TrayChanged(available); });
+  };
   // 3. Hidden; no task-list entry of its own.
   me.Hide();
   tk.SetTaskVisible(false);
@@ -57,6 +60,7 @@ void FrmMain::OnResize() {
 }
 
 void FrmMain::OnQueryUnload(int& /*cancel*/, int /*reason*/) {
+  toolkit().TrayChanged = nullptr;
   TrayIconData.cbSize = kNotifyIconDataSize;
   TrayIconData.hWnd = hook().hWnd();
   TrayIconData.uID = 1;

@@ -50,6 +50,9 @@ class FrmMain : public Form {
 
  private:
   void TrayCallback(Single x);
+  // The notification area went away (or came back): a hidden window would
+  // be out of reach, so it is shown.
+  void TrayChanged(bool available);
   void MenuToday();
   void MenuAbout();
   void MenuQuitApp();

@@ -27,4 +27,12 @@ void FrmMain::TrayCallback(Single x) {
   TrayBusy = 0;
 }
 
+void FrmMain::TrayChanged(bool available) {
+  if (available || !IsLoaded()) return;
+  Window& me = window();
+  if (me.Visible()) return;
+  if (me.WindowState() == 1) me.SetWindowState(0);
+  me.Show();
+}
+
 }  // namespace dv

@@ -56,7 +56,7 @@ FormDesign MakeMain() {
   form.menus = {
       MenuDesign{"menuToday", "T&oday", {}},
       MenuDesign{"menuAboutMain", "A&bout", {MenuDesign{"menuAbout", "About Dayvane...", {}}}},
-      MenuDesign{"mnuQuit", "&Quit", {MenuDesign{"mnuQuitApp", "&Quit", {}}}},
+      MenuDesign{"mnuQuit", "&Quit", {MenuDesign{"mnuQuitApp", "&Quit", {}}}, true},
   };
   return form;
 }

@@ -74,6 +74,9 @@ struct MenuDesign {
   std::string name;
   std::string caption;  // '&' marks the access key
   std::vector<MenuDesign> items;
+  // Also the tray icon's menu: a tray that shows menus itself (a
+  // StatusNotifierItem host) is given this one.
+  bool tray_menu = false;
 };
 
 enum class Border { None, Sizable };

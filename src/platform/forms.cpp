@@ -87,6 +87,9 @@ void Forms::UnloadAll(int reason) {
     // The main window first: it was loaded before any window it opened.
     const std::vector<Form*> forms = loaded_;
     for (Form* form : forms) form->Unload(reason);
+    // A box or menu still open belongs to a handler that runs on below
+    // this one: it closes, and that handler finishes without an answer.
+    toolkit_.CloseModalUi();
   });
 }
 

@@ -58,7 +58,7 @@ class Forms {
   // Loads and shows the start-up window, then runs the event loop.
   int Run(Form& startup);
   // Unloads every loaded window, most recently loaded last, as a desktop
-  // shutdown does.
+  // shutdown does, then closes any message box or menu still open.
   void UnloadAll(int reason = kAppWindows);
 
   std::size_t LoadedCount() const { return loaded_.size(); }

@@ -15,8 +15,10 @@ constexpr std::uint32_t kNifMessage = 1;
 constexpr std::uint32_t kNifIcon = 2;
 constexpr std::uint32_t kNifTip = 4;
 constexpr std::uint32_t kWmMouseMove = 0x200;
+constexpr std::int32_t kWmLButtonUp = 514;
 constexpr std::int32_t kWmLButtonDblClk = 515;
 constexpr std::int32_t kWmRButtonUp = 517;
+constexpr std::int32_t kWmMButtonUp = 520;
 
 constexpr std::size_t kNotifyIconDataSize = 88;
 constexpr std::size_t kTipLength = 64;

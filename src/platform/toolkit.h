@@ -54,6 +54,7 @@ class NativeTimer {
 constexpr int kMbOk = 0;
 constexpr int kMbYesNo = 4;
 constexpr int kMbIconStop = 16;
+constexpr int kIdNone = 0;  // a box closed by the program's end, no button chosen
 constexpr int kIdOk = 1;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
@@ -109,6 +110,9 @@ class Toolkit {
   virtual bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) = 0;
   // Whether a notification area is there to show an icon now.
   virtual bool TrayAvailable() const = 0;
+  // Set by the program: called from the event loop when the notification
+  // area goes away (false) and when one takes its place (true).
+  std::function<void(bool available)> TrayChanged;
 
   // Starts a program as CreateProcessA does with a null application name,
   // inherited handles, NORMAL_PRIORITY_CLASS, the program's environment and
@@ -120,6 +124,10 @@ class Toolkit {
   // for the Latin-1 range; other characters become '?').
   virtual std::string ToAnsi(const std::string& utf8) const;
   virtual std::string FromAnsi(const std::string& ansi) const;
+
+  // Closes the open message boxes (each returns kIdNone) and pop-up menus
+  // (nothing chosen), as the end of the program does.
+  virtual void CloseModalUi() {}
 
   // The event loop: Run returns Quit's code. Fatal ends the program at once
   // after an error that no handler caught, and does not return.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -28,8 +29,10 @@ int main(int argc, char** argv) {
   dv::qt::QtToolkit toolkit(app, dv::kProductTitle);
   dv::Program program(toolkit);
 
-  // SIGTERM and SIGINT close the windows as a desktop shutdown does, so that
-  // the tray icon goes and the placement is saved.
+  // SIGTERM, SIGINT and SIGHUP (the terminal that started it closing) close
+  // the windows as a desktop shutdown does, in whatever state the program
+  // is: the tray icon goes, the placement is saved, an open box or menu
+  // closes, and the program ends with status 0.
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) == 0) {
     auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [&program] {
@@ -41,8 +44,14 @@ int main(int argc, char** argv) {
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) sigaction(number, &action, nullptr);
   }
+  // The desktop's logout asks the session's programs to save their work
+  // first: Dayvane ends there, in the same order.
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                   [&program](QSessionManager& /*manager*/) { program.Shutdown(); });
+  // Whatever else makes Qt leave its event loop, the end is in order too.
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app,
+                   [&program] { program.Shutdown(); });
   return program.Run();
 }

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+#include <QMenu>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -84,9 +86,12 @@ QStringList SplitCommandLine(const std::string& line) {
 
 const QScreen* Primary() { return QGuiApplication::primaryScreen(); }
 
+const QString kStatusNotifierWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+
 }  // namespace
 
 struct QtToolkit::TrayEntry {
+  std::unique_ptr<QMenu> menu;  // outlives the icon that shows it
   std::unique_ptr<QSystemTrayIcon> icon;
   bool status_notifier = false;
 };
@@ -105,25 +110,37 @@ QtToolkit::~QtToolkit() {
   settings_.clear();
 }
 
+// The program's pixels are the screen's own. Qt measures in device-
+// independent pixels, `ratio` device pixels each, so the screen's real
+// resolution is its logical one times that ratio.
 Single QtToolkit::TwipsPerPixelX() const {
-  return TwipsPerPixelAt(Primary() != nullptr ? Primary()->logicalDotsPerInchX() : 96.0);
+  const QScreen* screen = Primary();
+  return TwipsPerPixelAt(screen != nullptr
+                             ? screen->logicalDotsPerInchX() * screen->devicePixelRatio()
+                             : 96.0);
 }
 
 Single QtToolkit::TwipsPerPixelY() const {
-  return TwipsPerPixelAt(Primary() != nullptr ? Primary()->logicalDotsPerInchY() : 96.0);
+  const QScreen* screen = Primary();
+  return TwipsPerPixelAt(screen != nullptr
+                             ? screen->logicalDotsPerInchY() * screen->devicePixelRatio()
+                             : 96.0);
 }
 
 std::int32_t QtToolkit::SystemMetric(int index) const {
-  if (Primary() == nullptr) return 0;
-  const QRect screen = Primary()->geometry();
-  return index == 0 ? screen.width() : index == 1 ? screen.height() : 0;
+  const QScreen* screen = Primary();
+  if (screen == nullptr) return 0;
+  const QSize size = screen->geometry().size() * screen->devicePixelRatio();
+  return index == 0 ? size.width() : index == 1 ? size.height() : 0;
 }
 
 std::vector<Rect> QtToolkit::WorkAreas() const {
   std::vector<Rect> areas;
   for (const QScreen* screen : QGuiApplication::screens()) {
     const QRect r = screen->availableGeometry();
-    areas.push_back({r.x(), r.y(), r.width(), r.height()});
+    const qreal ratio = screen->devicePixelRatio();
+    areas.push_back({qRound(r.x() * ratio), qRound(r.y() * ratio), qRound(r.width() * ratio),
+                     qRound(r.height() * ratio)});
   }
   return areas;
 }
@@ -137,6 +154,7 @@ std::unique_ptr<NativeTimer> QtToolkit::CreateTimer(std::function<void()> tick) 
 }
 
 int QtToolkit::ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) {
+  if (ending_) return kIdNone;
   QMessageBox box;
   box.setWindowTitle(QString::fromStdString(title));
   box.setText(QString::fromStdString(prompt));
@@ -149,7 +167,10 @@ int QtToolkit::ShowMessageBox(const std::string& prompt, int buttons, const std:
   } else {
     box.setDefaultButton(box.addButton(QMessageBox::Ok));
   }
+  open_boxes_.push_back(&box);
   box.exec();
+  open_boxes_.removeAll(&box);
+  if (ending_) return kIdNone;
   const QMessageBox::StandardButton chosen = box.standardButton(box.clickedButton());
   if (chosen == QMessageBox::Yes) return kIdYes;
   if (chosen == QMessageBox::No) return kIdNo;
@@ -223,6 +244,66 @@ void QtToolkit::WriteSetting(const std::string& app, const std::string& section,
 
 bool QtToolkit::TrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
+void QtToolkit::CloseModalUi() {
+  ending_ = true;
+  for (const QPointer<QMessageBox>& box : open_boxes_) {
+    if (box) box->done(0);
+  }
+  while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+}
+
+void QtToolkit::WatchTray() {
+  if (tray_watched_) return;
+  tray_watched_ = true;
+  const auto changed = [this](bool available) {
+    if (TrayChanged) TrayChanged(available);
+  };
+  // An XEmbed tray is the owner of an X selection; a StatusNotifierItem host
+  // is a name on the session bus.
+  x11::WatchSystemTray(changed);
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (bus.isConnected()) {
+    auto* watcher = new QDBusServiceWatcher(
+        kStatusNotifierWatcher, bus,
+        QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration,
+        &app_);
+    QObject::connect(watcher, &QDBusServiceWatcher::serviceRegistered, &app_,
+                     [changed] { changed(true); });
+    QObject::connect(watcher, &QDBusServiceWatcher::serviceUnregistered, &app_,
+                     [changed] { changed(false); });
+  }
+}
+
+std::optional<std::string> QtToolkit::TakeTrayChoice(const std::string& menu) {
+  if (!tray_choice_ || tray_choice_->first != menu) return std::nullopt;
+  std::string item = tray_choice_->second;
+  tray_choice_.reset();
+  return item;
+}
+
+// The menu a StatusNotifierItem host shows on its own: the tray menu of the
+// window that receives the icon's messages. Choosing an item sends the
+// right-button message, and the pop-up the program then asks for yields
+// that item at once, as if it had been chosen there.
+std::unique_ptr<QMenu> QtToolkit::ExportedTrayMenu(std::uint32_t hwnd) {
+  const auto found = controls_.find(hwnd);
+  if (found == controls_.end()) return nullptr;
+  for (const MenuDesign& top : found->second->window().design().menus) {
+    if (!top.tray_menu) continue;
+    auto menu = std::make_unique<QMenu>();
+    for (const MenuDesign& item : top.items) {
+      QAction* action = menu->addAction(QString::fromStdString(item.caption));
+      QObject::connect(action, &QAction::triggered, menu.get(),
+                       [this, hwnd, choice = std::make_pair(top.name, item.name)] {
+                         tray_choice_ = choice;
+                         DeliverTrayMessage(hwnd, kWmRButtonUp);
+                       });
+    }
+    return menu;
+  }
+  return nullptr;
+}
+
 void QtToolkit::DeliverTrayMessage(std::uint32_t hwnd, std::int32_t message) {
   // Posted, as the shell posts its callback messages: the handler then runs
   // from the event loop and not inside the tray icon's own mouse event,
@@ -256,12 +337,16 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& recor
   auto entry = std::make_unique<TrayEntry>();
   entry->icon = std::make_unique<QSystemTrayIcon>(IconFor(record.hIcon));
   entry->icon->setToolTip(QString::fromStdString(FromAnsi(TipText(record))));
-  // A StatusNotifierItem host (KDE, GNOME's AppIndicator) has no double
-  // click: its activation stands for it. On an XEmbed tray a double click
-  // arrives as Trigger, then DoubleClick.
+  // A StatusNotifierItem host (KDE, GNOME's AppIndicator, Xfce) has no
+  // double click: its activation stands for it, and it shows the icon's menu
+  // itself. On an XEmbed tray a double click arrives as Trigger, then
+  // DoubleClick, and the program pops up its menu.
   QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-  entry->status_notifier =
-      bus != nullptr && bus->isServiceRegistered("org.kde.StatusNotifierWatcher").value();
+  entry->status_notifier = bus != nullptr && bus->isServiceRegistered(kStatusNotifierWatcher).value();
+  if (entry->status_notifier) {
+    entry->menu = ExportedTrayMenu(record.hWnd);
+    if (entry->menu) entry->icon->setContextMenu(entry->menu.get());
+  }
   const bool status_notifier = entry->status_notifier;
   const std::uint32_t hwnd = record.hWnd;
   QObject::connect(entry->icon.get(), &QSystemTrayIcon::activated, entry->icon.get(),
@@ -271,13 +356,14 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& recor
                          DeliverTrayMessage(hwnd, kWmLButtonDblClk);
                          break;
                        case QSystemTrayIcon::Trigger:
-                         DeliverTrayMessage(hwnd, status_notifier ? kWmLButtonDblClk : 514);
+                         DeliverTrayMessage(hwnd,
+                                            status_notifier ? kWmLButtonDblClk : kWmLButtonUp);
                          break;
                        case QSystemTrayIcon::Context:
                          DeliverTrayMessage(hwnd, kWmRButtonUp);
                          break;
                        case QSystemTrayIcon::MiddleClick:
-                         DeliverTrayMessage(hwnd, 520);
+                         DeliverTrayMessage(hwnd, kWmMButtonUp);
                          break;
                        case QSystemTrayIcon::Unknown:
                          break;
@@ -285,6 +371,7 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& recor
                    });
   // Shown even without a tray now: Qt docks the icon when one appears.
   entry->icon->show();
+  WatchTray();
   tray_[key] = std::move(entry);
   return TrayAvailable();
 }

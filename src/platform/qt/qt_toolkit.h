@@ -3,15 +3,20 @@
 #pragma once
 
 #include <QIcon>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/toolkit.h"
 
 class QApplication;
+class QMenu;
+class QMessageBox;
 class QSettings;
 class QSystemTrayIcon;
 
@@ -42,6 +47,7 @@ class QtToolkit : public Toolkit {
                     const std::string& value) override;
   bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record_bytes) override;
   bool TrayAvailable() const override;
+  void CloseModalUi() override;
   bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
                      ProcessInformation& info, std::string& error) override;
   int Run() override;
@@ -55,12 +61,18 @@ class QtToolkit : public Toolkit {
   std::uint32_t RegisterIcon(const QIcon& icon);
   QIcon IconFor(std::uint32_t handle) const;
   const std::vector<QtWindow*>& windows() const { return windows_; }
+  // The item chosen in the tray host's own menu for `menu`, once.
+  std::optional<std::string> TakeTrayChoice(const std::string& menu);
+  // Set once the program is ending: no box or menu opens any more.
+  bool ending() const { return ending_; }
 
  private:
   struct TrayEntry;
   QSettings& Settings(const std::string& app);
   void DeliverTrayMessage(std::uint32_t hwnd, std::int32_t message);
   void SendTrayMessage(std::uint32_t hwnd, std::int32_t message);
+  std::unique_ptr<QMenu> ExportedTrayMenu(std::uint32_t hwnd);
+  void WatchTray();
 
   QApplication& app_;
   AppInfo app_info_;
@@ -72,6 +84,10 @@ class QtToolkit : public Toolkit {
   std::map<std::string, std::unique_ptr<QSettings>> settings_;
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::unique_ptr<TrayEntry>> tray_;
   std::vector<std::unique_ptr<TrayEntry>> removed_tray_;
+  std::optional<std::pair<std::string, std::string>> tray_choice_;  // menu, item
+  QList<QPointer<QMessageBox>> open_boxes_;
+  bool ending_ = false;
+  bool tray_watched_ = false;
 };
 
 }  // namespace dv::qt

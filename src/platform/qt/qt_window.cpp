@@ -114,6 +114,22 @@ QPixmap PixmapFrom(Bytes bytes, const char* format) {
 QRect ToQRect(const Rect& r) { return {r.left, r.top, r.width, r.height}; }
 Rect FromQRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 
+// Qt lays widgets out in device-independent pixels; the program's pixels are
+// the screen's own (device) pixels.
+int ToDevice(int logical, qreal ratio) { return qRound(logical * ratio); }
+int ToLogical(int device, qreal ratio) { return qRound(device / ratio); }
+QRect ToDevice(const QRect& r, qreal ratio) {
+  return {ToDevice(r.x(), ratio), ToDevice(r.y(), ratio), ToDevice(r.width(), ratio),
+          ToDevice(r.height(), ratio)};
+}
+QSize ToDevice(const QSize& s, qreal ratio) {
+  return {ToDevice(s.width(), ratio), ToDevice(s.height(), ratio)};
+}
+QRect ToLogical(const QRect& r, qreal ratio) {
+  return {ToLogical(r.x(), ratio), ToLogical(r.y(), ratio), ToLogical(r.width(), ratio),
+          ToLogical(r.height(), ratio)};
+}
+
 }  // namespace
 
 FormWidget::FormWidget(QtWindow* owner, Qt::WindowFlags flags)
@@ -172,15 +188,16 @@ void FormWidget::showEvent(QShowEvent* event) {
 }
 
 QtControl::QtControl(QtWindow& window, const ControlDesign& design, QWidget* native)
-    : PlacedControl(design), window_(window), native_(native), handle_(0) {
+    : PlacedControl(design), window_(window), toolkit_(window.toolkit()), native_(native) {
   if (design.kind == ControlKind::Calendar || design.kind == ControlKind::PictureBox) {
-    handle_ = window.toolkit().Register(this);
+    handle_ = toolkit_.Register(this);
   }
   Place();
 }
 
 QtControl::~QtControl() {
-  if (handle_ != 0) window_.toolkit().Unregister(handle_);
+  // The window's own part is gone by now: only the toolkit is used here.
+  if (handle_ != 0) toolkit_.Unregister(handle_);
 }
 
 std::uint32_t QtControl::hWnd() const {
@@ -207,7 +224,8 @@ double QtControl::Day() const { return calendar()->selectedDate().day(); }
 
 void QtControl::Place() {
   if (!native_) return;
-  native_->setGeometry(ToQRect(PixelRect(Left(), Top(), Width(), Height(), window_.tpp())));
+  native_->setGeometry(
+      ToLogical(ToQRect(PixelRect(Left(), Top(), Width(), Height(), window_.tpp())), window_.dpr()));
 }
 
 QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner)
@@ -247,7 +265,10 @@ QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner)
   BuildControls(owner);
   handle_ = toolkit.Register(this);
 
-  if (design.border != Border::None) {
+  if (design.border == Border::None) {
+    // A start-up window: no task bar or pager entry of its own.
+    x11::SkipTaskbar(widget_);
+  } else {
     if (!known_frame) known_frame = x11::RequestFrameExtents(widget_);
     frame_ = known_frame.value_or(QMargins());
   }
@@ -257,7 +278,7 @@ QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner)
                   client_height + MenuBarHeight() + frame_.top() + frame_.bottom());
   if (design.centred) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-      normal_.moveCenter(screen->geometry().center());
+      normal_.moveCenter(ToDevice(screen->geometry(), screen->devicePixelRatio()).center());
     }
   }
   ApplyNormalGeometry();
@@ -341,28 +362,50 @@ void QtWindow::BuildControls(Form& /*owner*/) {
   AddMenuItems(design_.menus);
 }
 
+qreal QtWindow::dpr() const { return widget_ ? widget_->devicePixelRatioF() : 1.0; }
+
 int QtWindow::MenuBarHeight() const {
-  return menu_bar_ != nullptr ? menu_bar_->sizeHint().height() : 0;
+  return menu_bar_ != nullptr ? ToDevice(menu_bar_->sizeHint().height(), dpr()) : 0;
 }
 
 void QtWindow::LayOut() {
   if (!widget_) return;
-  const int bar = MenuBarHeight();
+  const int bar = menu_bar_ != nullptr ? menu_bar_->sizeHint().height() : 0;
   if (menu_bar_ != nullptr) menu_bar_->setGeometry(0, 0, widget_->width(), bar);
   client_->setGeometry(0, bar, widget_->width(), std::max(0, widget_->height() - bar));
 }
 
 void QtWindow::ApplyNormalGeometry() {
+  const qreal ratio = dpr();
   const QRect inner = normal_.marginsRemoved(frame_);
-  widget_->move(normal_.topLeft());
-  widget_->resize(std::max(1, inner.width()), std::max(1, inner.height()));
+  widget_->move(ToLogical(normal_.x(), ratio), ToLogical(normal_.y(), ratio));
+  widget_->resize(std::max(1, ToLogical(inner.width(), ratio)),
+                  std::max(1, ToLogical(inner.height(), ratio)));
   LayOut();
 }
 
+QRect QtWindow::ClientOnScreen() const {
+  if (auto exact = x11::ClientRect(widget_)) return *exact;
+  return ToDevice(widget_->geometry(), dpr());
+}
+
+QMargins QtWindow::FrameOnScreen() const {
+  if (design_.border == Border::None) return {};
+  if (auto extents = x11::FrameExtents(widget_)) return *extents;
+  const QRect frame = widget_->frameGeometry();
+  const QRect inner = widget_->geometry();
+  const qreal ratio = dpr();
+  return {ToDevice(inner.left() - frame.left(), ratio), ToDevice(inner.top() - frame.top(), ratio),
+          ToDevice(frame.right() - inner.right(), ratio),
+          ToDevice(frame.bottom() - inner.bottom(), ratio)};
+}
+
+bool QtWindow::OnScreenNormal() const {
+  return shown_ && state_ == 0 && widget_ && widget_->isVisible() && !placing_;
+}
+
 QRect QtWindow::Outer() const {
-  if (shown_ && state_ != 1 && widget_ && widget_->isVisible()) {
-    return widget_->geometry().marginsAdded(frame_);
-  }
+  if (OnScreenNormal()) return ClientOnScreen().marginsAdded(frame_);
   return normal_;
 }
 
@@ -372,17 +415,31 @@ Single QtWindow::Width() const { return PixelsToTwips(Outer().width(), tpp_); }
 Single QtWindow::Height() const { return PixelsToTwips(Outer().height(), tpp_); }
 
 Single QtWindow::ScaleWidth() const {
-  if (shown_ && state_ != 1) return PixelsToTwips(client_->width(), tpp_);
+  if (shown_ && state_ != 1) return PixelsToTwips(ToDevice(client_->width(), dpr()), tpp_);
   return PixelsToTwips(std::max(0, normal_.width() - frame_.left() - frame_.right()), tpp_);
 }
 
 Single QtWindow::ScaleHeight() const {
-  if (shown_ && state_ != 1) return PixelsToTwips(client_->height(), tpp_);
+  if (shown_ && state_ != 1) return PixelsToTwips(ToDevice(client_->height(), dpr()), tpp_);
   return PixelsToTwips(
       std::max(0, normal_.height() - frame_.top() - frame_.bottom() - MenuBarHeight()), tpp_);
 }
 
 bool QtWindow::Visible() const { return shown_; }
+
+void QtWindow::ShowInState() {
+  switch (state_) {
+    case 1:
+      widget_->showMinimized();
+      break;
+    case 2:
+      widget_->showMaximized();
+      break;
+    default:
+      widget_->showNormal();
+      break;
+  }
+}
 
 void QtWindow::SetVisible(bool value) {
   if (value == shown_) {
@@ -395,8 +452,9 @@ void QtWindow::SetVisible(bool value) {
     return;
   }
   if (!value) {
-    if (state_ == 0 && widget_->isVisible()) normal_ = Outer();
+    if (OnScreenNormal()) normal_ = Outer();
     shown_ = false;
+    placing_ = false;
     widget_->hide();
     return;
   }
@@ -406,18 +464,12 @@ void QtWindow::SetVisible(bool value) {
   const QRect fitted = ToQRect(FitOnScreen(FromQRect(normal_), toolkit_.WorkAreas()));
   if (fitted != normal_) normal_ = fitted;
   ApplyNormalGeometry();
-  switch (state_) {
-    case 1:
-      widget_->showMinimized();
-      break;
-    case 2:
-      widget_->showMaximized();
-      break;
-    default:
-      widget_->showNormal();
-      break;
-  }
-  reported_ = client_->size();
+  // Until the window manager has framed and placed it, the window is where
+  // the program put it.
+  placing_ = state_ == 0 && design_.border != Border::None;
+  corrections_ = 0;
+  ShowInState();
+  reported_ = ToDevice(client_->size(), dpr());
   RaiseResize();
 }
 
@@ -427,18 +479,8 @@ void QtWindow::DoSetWindowState(std::int16_t value) {
   if (value == state_) return;
   state_ = value;
   if (shown_) {
-    switch (value) {
-      case 1:
-        widget_->showMinimized();
-        break;
-      case 2:
-        widget_->showMaximized();
-        break;
-      default:
-        widget_->showNormal();
-        ApplyNormalGeometry();
-        break;
-    }
+    ShowInState();
+    if (value == 0) ApplyNormalGeometry();
   }
   RaiseResize();
 }
@@ -451,6 +493,10 @@ void QtWindow::DoMove(Single left, std::optional<Single> top, std::optional<Sing
   // Applied at once when the window shows its normal state; otherwise these
   // are the bounds it returns to.
   if (!shown_ || state_ == 0) ApplyNormalGeometry();
+  if (OnScreenNormal() || placing_) {
+    placing_ = design_.border != Border::None;
+    corrections_ = 0;
+  }
   if (!shown_ && outer.size() != before) {
     reported_ = QSize();
     RaiseResize();
@@ -460,6 +506,12 @@ void QtWindow::DoMove(Single left, std::optional<Single> top, std::optional<Sing
 void QtWindow::PopupMenu(const std::string& menu) {
   const auto found = menus_.find(menu);
   if (found == menus_.end()) Raise(ErrorKind::InvalidProcedureCall, menu);
+  // Chosen already in the tray host's own menu.
+  if (const auto item = toolkit_.TakeTrayChoice(menu)) {
+    RaiseMenuClick(*item);
+    return;
+  }
+  if (toolkit_.ending()) return;
   QMenu* popup = found->second;
   popup->exec(QCursor::pos());
 }
@@ -467,16 +519,18 @@ void QtWindow::PopupMenu(const std::string& menu) {
 void QtWindow::WidgetResized() {
   LayOut();
   if (!shown_ || !widget_->isVisible()) return;
-  if (state_ == 0) normal_ = Outer();
-  if (client_->size() == reported_) return;
-  reported_ = client_->size();
+  CheckPlacement();
+  if (OnScreenNormal()) normal_ = Outer();
+  const QSize client = ToDevice(client_->size(), dpr());
+  if (client == reported_) return;
+  reported_ = client;
   RaiseResize();
 }
 
 void QtWindow::WidgetMoved() {
   if (!shown_ || !widget_->isVisible()) return;
-  WidgetShown();
-  if (state_ == 0) normal_ = Outer();
+  CheckPlacement();
+  if (OnScreenNormal()) normal_ = Outer();
 }
 
 void QtWindow::WidgetStateChanged() {
@@ -496,29 +550,45 @@ void QtWindow::WidgetStateChanged() {
     QTimer::singleShot(0, alive_.get(), [this, wanted] {
       normal_ = wanted;
       ApplyNormalGeometry();
+      placing_ = shown_ && state_ == 0 && design_.border != Border::None;
+      corrections_ = 0;
     });
   }
   RaiseResize();
 }
 
-void QtWindow::WidgetShown() {
-  // Once the window manager has framed the window, its real frame replaces
-  // the estimate, and the size is corrected so that the outer bounds are
-  // exactly the ones asked for.
-  // (A maximised window's frame is not its normal one.)
-  if (design_.border == Border::None || !widget_->isVisible() || state_ != 0) return;
-  const QRect frame = widget_->frameGeometry();
-  const QRect inner = widget_->geometry();
-  const QMargins real(inner.left() - frame.left(), inner.top() - frame.top(),
-                      frame.right() - inner.right(), frame.bottom() - inner.bottom());
-  if (real.isNull() || real == frame_) return;
-  const QRect wanted = normal_;
-  frame_ = real;
-  known_frame = real;
-  if (state_ == 0) {
-    normal_ = wanted;
-    ApplyNormalGeometry();
+void QtWindow::WidgetShown() { CheckPlacement(); }
+
+void QtWindow::CheckPlacement() {
+  // Window managers differ in when they report the frame (before or after
+  // mapping) and in whether a new window's requested position is its
+  // frame's corner or its client's. Once the window is on screen with its
+  // frame known, the frame is compared with where the program put it and
+  // moved by the difference.
+  if (!placing_ || !widget_->isVisible() || state_ != 0) return;
+  const QMargins real = FrameOnScreen();
+  if (real.isNull()) return;  // not framed yet: a later configure event comes
+  if (real != frame_) {
+    frame_ = real;
+    known_frame = real;
   }
+  const QRect actual = ClientOnScreen().marginsAdded(frame_);
+  if (actual == normal_) {
+    placing_ = false;
+    return;
+  }
+  if (++corrections_ > 3) {
+    // The window manager keeps it elsewhere: what it shows is the placement.
+    placing_ = false;
+    normal_ = actual;
+    return;
+  }
+  const qreal ratio = dpr();
+  const QPoint shift = normal_.topLeft() - actual.topLeft();
+  const QRect inner = normal_.marginsRemoved(frame_);
+  widget_->move(widget_->pos() + QPoint(ToLogical(shift.x(), ratio), ToLogical(shift.y(), ratio)));
+  widget_->resize(std::max(1, ToLogical(inner.width(), ratio)),
+                  std::max(1, ToLogical(inner.height(), ratio)));
 }
 
 }  // namespace dv::qt

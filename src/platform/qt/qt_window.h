@@ -56,8 +56,9 @@ class QtControl : public PlacedControl {
  private:
   QCalendarWidget* calendar() const;
   QtWindow& window_;
+  QtToolkit& toolkit_;
   QPointer<QWidget> native_;
-  std::uint32_t handle_;
+  std::uint32_t handle_ = 0;
 };
 
 class QtWindow : public Window {
@@ -78,12 +79,15 @@ class QtWindow : public Window {
   std::uint32_t hWnd() const override { return handle_; }
   std::uint32_t Icon() const override { return icon_handle_; }
   std::string Caption() const override { return design_.caption; }
+  const FormDesign& design() const { return design_; }
   void PopupMenu(const std::string& menu) override;
 
   FormWidget* widget() const { return widget_; }
   QWidget* client() const { return client_; }
   QtToolkit& toolkit() const { return toolkit_; }
   Single tpp() const { return tpp_; }
+  // Device pixels per Qt (device-independent) pixel.
+  qreal dpr() const;
 
   // From the widget's events.
   void WidgetResized();
@@ -101,6 +105,13 @@ class QtWindow : public Window {
   QRect Outer() const;  // outer bounds in pixels as the program sees them
   int MenuBarHeight() const;
   void ApplyNormalGeometry();
+  void ShowInState();
+  // The client area and the frame as they are on screen (device pixels).
+  QRect ClientOnScreen() const;
+  QMargins FrameOnScreen() const;
+  // Shown in normal state, where the program put it.
+  bool OnScreenNormal() const;
+  void CheckPlacement();
   void BuildMenus();
   void BuildControls(Form& owner);
 
@@ -114,11 +125,13 @@ class QtWindow : public Window {
   std::unique_ptr<QObject> alive_;  // context of every connection
   std::uint32_t handle_;
   std::uint32_t icon_handle_ = 0;
-  QRect normal_;            // the normal-state outer bounds, pixels
+  QRect normal_;            // the normal-state outer bounds, device pixels
   QMargins frame_;          // the window manager's frame around the widget
   std::int16_t state_ = 0;  // the state while hidden
   bool shown_ = false;      // visible as far as the program is concerned
   QSize reported_;          // client size last reported as a resize
+  bool placing_ = false;    // shown, but not yet seen where it was put
+  int corrections_ = 0;     // moves made to bring the frame where it belongs
 };
 
 }  // namespace dv::qt
