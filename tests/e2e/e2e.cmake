@@ -1,8 +1,30 @@
 # End-to-end tests: the real program in Xvfb with openbox (and a tray host),
-# driven with xdotool. Screenshots go to e2e-artifacts/<test>/.
-foreach(test startup tray placement)
+# and on an Xfce desktop at 96 and 192 dpi, driven with xdotool and the
+# calls a tray host makes. Screenshots go to e2e-artifacts/<test>/.
+# The sanitizer build runs the start-up, tray and signal tests, so that a
+# fault at exit fails them.
+if(DAYVANE_SANITIZE)
+  set(e2e_tests startup tray signals)
+else()
+  set(e2e_tests startup tray placement signals)
+endif()
+foreach(test ${e2e_tests})
   add_test(NAME e2e_${test}
            COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/${test}.sh $<TARGET_FILE:dayvane>
                    ${CMAKE_BINARY_DIR}/e2e-artifacts/${test})
   set_tests_properties(e2e_${test} PROPERTIES TIMEOUT 300 LABELS e2e RUN_SERIAL TRUE)
 endforeach()
+if(NOT DAYVANE_SANITIZE)
+  foreach(dpi 96 192)
+    if(dpi EQUAL 192)
+      set(screen 2560x1600x24)
+    else()
+      set(screen 1024x768x24)
+    endif()
+    add_test(NAME e2e_xfce_${dpi}
+             COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/xfce.sh $<TARGET_FILE:dayvane>
+                     ${CMAKE_BINARY_DIR}/e2e-artifacts/xfce_${dpi})
+    set_tests_properties(e2e_xfce_${dpi} PROPERTIES TIMEOUT 300 LABELS e2e RUN_SERIAL TRUE
+                         ENVIRONMENT "E2E_DPI=${dpi};E2E_SCREEN=${screen}")
+  endforeach()
+endif()

@@ -31,10 +31,13 @@ e2e_init() {
   export XDG_CACHE_HOME="$HOME/.cache" XDG_STATE_HOME="$HOME/.local/state"
   mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
   export QT_QPA_PLATFORM=xcb E2E_TMP E2E_ARTIFACTS
-  # No session bus: Qt then docks its tray icon through XEmbed, and
+  # No session bus (unless the test made its own with dbus-run-session and
+  # set E2E_SESSION_BUS): Qt then docks its tray icon through XEmbed, and
   # nothing of the developer's desktop leaks into the run.
-  unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME \
+  [ -n "${E2E_SESSION_BUS:-}" ] || unset DBUS_SESSION_BUS_ADDRESS
+  unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME \
     XDG_CURRENT_DESKTOP DESKTOP_SESSION XDG_SESSION_TYPE SESSION_MANAGER
+  export NO_AT_BRIDGE=1
   trap e2e_cleanup EXIT
   trap 'exit 130' INT TERM
 }
@@ -115,7 +118,9 @@ e2e_start_x() {
     while kill -0 "$E2E_XVFB_PID" 2>/dev/null && [ ! -s "$fd_file" ]; do sleep 0.05; done
     if [ -s "$fd_file" ]; then
       export DISPLAY=":$n"
-      e2e_log "Xvfb on $DISPLAY"
+      e2e_log "Xvfb on $DISPLAY (${E2E_SCREEN:-1024x768x24}, ${E2E_DPI:-96} dpi)"
+      # The desktop's resolution, as a desktop's settings daemon sets it.
+      echo "Xft.dpi: ${E2E_DPI:-96}" | xrdb -merge
       return 0
     fi
     wait "$E2E_XVFB_PID" 2>/dev/null   # display taken after all: next one
@@ -164,6 +169,83 @@ e2e_start_tray() {
     --height 32 --transparent false --tint 0x808080 --SetDockType true
   E2E_TRAY_PID=$E2E_LAST_PID
   e2e_wait_for 10 _e2e_tray_owned || { e2e_log "trayer did not take the tray"; return 1; }
+}
+
+# The Xfce panel: a task list and the notification area, which hosts XEmbed
+# icons and StatusNotifierItems (org.kde.StatusNotifierWatcher).
+_e2e_xfce_panel_config() {
+  local dir="$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+  mkdir -p "$dir"
+  cat >"$dir/xfce4-panel.xml" <<EOF
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=8;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="32"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+        <value type="int" value="2"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+    <property name="plugin-2" type="string" value="tasklist"/>
+  </property>
+</channel>
+EOF
+}
+
+_e2e_sni_host() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.NameHasOwner string:org.kde.StatusNotifierWatcher | grep -q 'boolean true'
+}
+
+# e2e_start_xfce: xfconfd, xfwm4 and xfce4-panel on the session bus that the
+# test runs in (dbus-run-session); waits for the window manager and for the
+# panel's StatusNotifierItem host.
+e2e_start_xfce() {
+  local xfconfd
+  _e2e_xfce_panel_config
+  xfconfd=$(ls /usr/lib/*/xfce4/xfconf/xfconfd 2>/dev/null | head -n1)
+  [ -n "$xfconfd" ] && e2e_spawn xfconfd "$xfconfd"
+  e2e_spawn xfwm4 xfwm4 --compositor=off --sm-client-disable
+  e2e_wait_for 10 _e2e_wm_ready || { e2e_log "xfwm4 did not start"; return 1; }
+  e2e_start_panel
+}
+
+e2e_start_panel() {
+  e2e_spawn xfce4-panel xfce4-panel --sm-client-disable --disable-wm-check
+  E2E_PANEL_PID=$E2E_LAST_PID
+  e2e_wait_for 20 _e2e_sni_host || { e2e_log "xfce4-panel hosts no StatusNotifierItems"; return 1; }
+}
+
+e2e_stop_panel() {
+  e2e_kill "$E2E_PANEL_PID"; E2E_PANEL_PID=''
+  e2e_wait_for 5 eval '! _e2e_sni_host'
+}
+
+# e2e_sni ARGS: the StatusNotifierItem calls a host makes (see sni.py).
+e2e_sni() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/sni.py" "$@"; }
+
+# e2e_panel_icon_pos: "X Y" of the program's icon in the panel's
+# notification area, which comes first in the panel at the bottom of the
+# screen: the centre of the pure blue (0,0,255) day cells of its artwork.
+e2e_panel_icon_pos() {
+  local height
+  height=$(xdpyinfo | sed -n 's/.*dimensions: *[0-9]*x\([0-9]*\) .*/\1/p')
+  import -display "$DISPLAY" -window root -crop "120x80+0+$((height - 80))" \
+    "$E2E_TMP/panel.png" 2>/dev/null || return 1
+  convert "$E2E_TMP/panel.png" txt:- 2>/dev/null | awk -v off=$((height - 80)) -F'[,:]' '
+    /#0000FF/ { x = $1 + 0; y = $2 + off
+      if (n == 0 || x < x0) x0 = x; if (x > x1) x1 = x
+      if (n == 0 || y < y0) y0 = y; if (y > y1) y1 = y; n++ }
+    END { if (n < 4) exit 1; print int((x0 + x1) / 2), int((y0 + y1) / 2) }'
 }
 
 e2e_stop_tray() {

@@ -176,6 +176,9 @@ void FormWidget::keyPressEvent(QKeyEvent* event) {
 void FormWidget::paintEvent(QPaintEvent* event) {
   QWidget::paintEvent(event);
   if (owner == nullptr) return;
+  // The first paint comes once the window is mapped: the window manager has
+  // placed it by then.
+  owner->WidgetShown();
   const QVariant picture = property("dayvane-picture");
   if (!picture.isValid()) return;
   QPainter painter(this);
@@ -566,14 +569,16 @@ void QtWindow::CheckPlacement() {
   // frame known, the frame is compared with where the program put it and
   // moved by the difference.
   if (!placing_ || !widget_->isVisible() || state_ != 0) return;
+  // Not mapped and framed yet: a later configure event comes.
+  if (!x11::Viewable(widget_).value_or(true)) return;
   const QMargins real = FrameOnScreen();
-  if (real.isNull()) return;  // not framed yet: a later configure event comes
+  if (real.isNull()) return;
   if (real != frame_) {
     frame_ = real;
     known_frame = real;
   }
   const QRect actual = ClientOnScreen().marginsAdded(frame_);
-  if (actual == normal_) {
+  if (actual.topLeft() == normal_.topLeft()) {
     placing_ = false;
     return;
   }
@@ -583,12 +588,18 @@ void QtWindow::CheckPlacement() {
     normal_ = actual;
     return;
   }
-  const qreal ratio = dpr();
+  // Asked in device pixels where the desktop allows it, so that a scaled
+  // screen can still put the frame on any pixel. Whether the window manager
+  // takes the request as the frame's or the client's corner, moving the
+  // request by the remaining difference gets there.
   const QPoint shift = normal_.topLeft() - actual.topLeft();
-  const QRect inner = normal_.marginsRemoved(frame_);
-  widget_->move(widget_->pos() + QPoint(ToLogical(shift.x(), ratio), ToLogical(shift.y(), ratio)));
-  widget_->resize(std::max(1, ToLogical(inner.width(), ratio)),
-                  std::max(1, ToLogical(inner.height(), ratio)));
+  const qreal ratio = dpr();
+  if (corrections_ == 1) request_ = ClientOnScreen().topLeft();
+  request_ += shift;
+  if (!x11::MoveWindow(widget_, request_)) {
+    widget_->move(widget_->pos() +
+                  QPoint(ToLogical(shift.x(), ratio), ToLogical(shift.y(), ratio)));
+  }
 }
 
 }  // namespace dv::qt

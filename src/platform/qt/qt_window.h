@@ -132,6 +132,7 @@ class QtWindow : public Window {
   QSize reported_;          // client size last reported as a resize
   bool placing_ = false;    // shown, but not yet seen where it was put
   int corrections_ = 0;     // moves made to bring the frame where it belongs
+  QPoint request_;          // where the last of them asked the window to go
 };
 
 }  // namespace dv::qt

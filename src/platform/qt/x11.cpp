@@ -73,15 +73,20 @@ bool TryPlace(Display* display, qint64 pid, const QRect& outer) {
     const QMargins frame = FrameOf(display, client).value_or(QMargins());
     // With the default north-west gravity the window manager puts the frame's
     // corner where the client asks to be.
+    // The editor's own hints (its minimum size, ...) stay.
     XSizeHints hints{};
-    hints.flags = USPosition | USSize;
+    long supplied = 0;
+    XGetWMNormalHints(display, client, &hints, &supplied);
+    const int width = std::max(1, outer.width() - frame.left() - frame.right());
+    const int height = std::max(1, outer.height() - frame.top() - frame.bottom());
+    hints.flags |= USPosition | USSize;
     hints.x = outer.x();
     hints.y = outer.y();
+    hints.width = width;
+    hints.height = height;
     XSetWMNormalHints(display, client, &hints);
-    XMoveResizeWindow(
-        display, client, outer.x(), outer.y(),
-        static_cast<unsigned>(std::max(1, outer.width() - frame.left() - frame.right())),
-        static_cast<unsigned>(std::max(1, outer.height() - frame.top() - frame.bottom())));
+    XMoveResizeWindow(display, client, outer.x(), outer.y(), static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
     XFlush(display);
     return true;
   }
@@ -253,6 +258,24 @@ std::optional<QRect> ClientRect(QWidget* widget) {
     return std::nullopt;
   }
   return QRect(x, y, attributes.width, attributes.height);
+}
+
+std::optional<bool> Viewable(QWidget* widget) {
+  Display* display = TheDisplay();
+  if (display == nullptr || widget == nullptr) return std::nullopt;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display, static_cast<::Window>(widget->winId()), &attributes) == 0) {
+    return false;
+  }
+  return attributes.map_state == IsViewable;
+}
+
+bool MoveWindow(QWidget* widget, QPoint position) {
+  Display* display = TheDisplay();
+  if (display == nullptr || widget == nullptr) return false;
+  XMoveWindow(display, static_cast<::Window>(widget->winId()), position.x(), position.y());
+  XFlush(display);
+  return true;
 }
 
 void SkipTaskbar(QWidget* widget) {

@@ -23,6 +23,14 @@ std::optional<QMargins> FrameExtents(QWidget* widget);
 // Where `widget`'s own window is on the screen, in root coordinates.
 std::optional<QRect> ClientRect(QWidget* widget);
 
+// Whether `widget`'s window is mapped and viewable now.
+std::optional<bool> Viewable(QWidget* widget);
+
+// Asks the window manager to put `widget`'s window at `position` (root
+// coordinates, device pixels; how it is read follows the window's gravity).
+// False when the program does not run on X11.
+bool MoveWindow(QWidget* widget, QPoint position);
+
 // Keeps `widget`'s window out of task bars and pagers
 // (_NET_WM_STATE_SKIP_TASKBAR, _NET_WM_STATE_SKIP_PAGER), before it is shown.
 void SkipTaskbar(QWidget* widget);
