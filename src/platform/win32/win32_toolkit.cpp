@@ -244,9 +244,23 @@ void Win32Toolkit::ChangeDirectory(const std::string& path) {
 }
 
 std::unique_ptr<OpenFile> Win32Toolkit::OpenForAppend(const std::string& name) {
-  HANDLE file =
-      CreateFileA(ToAnsi(name).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // An existing file (also through a link) is opened; a missing one is
+  // created, but never through a link to a file that is not there, which
+  // would create that file wherever the link points.
+  const std::string path = ToAnsi(name);
+  const auto open = [&](DWORD disposition) {
+    return CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE file = open(OPEN_EXISTING);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      Raise(ErrorKind::PathFileAccess, "it is a link to a file that does not exist");
+    }
+    file = open(CREATE_NEW);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) file = open(OPEN_EXISTING);
+  }
   if (file != INVALID_HANDLE_VALUE) return std::make_unique<Win32File>(file);
   const DWORD code = GetLastError();
   const std::string reason = SystemErrorText(code);
