@@ -308,19 +308,33 @@ std::optional<std::string> Win32Toolkit::ReadSetting(const std::string& app,
 
 void Win32Toolkit::WriteSetting(const std::string& app, const std::string& section,
                                 const std::string& key, const std::string& value) {
+  WriteSettings(app, section, {{key, value}});
+}
+
+void Win32Toolkit::WriteSettings(const std::string& app, const std::string& section,
+                                 const SettingValues& values) {
+  // One opening of the key for all values.
   HKEY handle = nullptr;
   LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, ToAnsi(RegistryPath(app, section)).c_str(), 0,
                                 nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
+  std::string failed_key = values.empty() ? std::string() : values.front().first;
   if (result == ERROR_SUCCESS) {
-    const std::string text = ToAnsi(value);
-    result = RegSetValueExA(handle, ToAnsi(key).c_str(), 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>(text.size() + 1));
+    for (const auto& [key, value] : values) {
+      const std::string text = ToAnsi(value);
+      result = RegSetValueExA(handle, ToAnsi(key).c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(text.c_str()),
+                              static_cast<DWORD>(text.size() + 1));
+      if (result != ERROR_SUCCESS) {
+        failed_key = key;
+        break;
+      }
+    }
     RegCloseKey(handle);
   }
   if (result != ERROR_SUCCESS) {
-    Raise(ErrorKind::InvalidProcedureCall, "the setting " + section + "\\" + key + ": " +
-                                               SystemErrorText(static_cast<DWORD>(result)));
+    Raise(ErrorKind::InvalidProcedureCall,
+          "the setting HKEY_CURRENT_USER\\" + RegistryPath(app, section) + "\\" + failed_key +
+              ": " + SystemErrorText(static_cast<DWORD>(result)));
   }
 }
 
