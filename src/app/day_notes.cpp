@@ -30,15 +30,17 @@ void FrmMain::DayNotes() {
     std::string advice;
     switch (error.kind()) {
       case ErrorKind::PermissionDenied:
-        advice = "Make sure the folder is writable and the file is not read-only or open in "
-                 "another program";
+        advice =
+            "Make sure the folder is writable and the file is not read-only or open in "
+            "another program";
         break;
       case ErrorKind::PathNotFound:
         advice = "Make sure the folder exists";
         break;
       default:
-        advice = "Make sure the name is a file you can write to (a link must point to an "
-                 "existing file)";
+        advice =
+            "Make sure the name is a file you can write to (a link must point to an "
+            "existing file)";
         break;
     }
     MsgBox(tk,

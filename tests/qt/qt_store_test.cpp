@@ -138,9 +138,7 @@ TEST_F(Store, NotesFilesAreCreatedButNeverThroughALinkToAMissingFile) {
   const fs::path note = dir_ / "12-6-1999.txt";
   ::close(OpenAppendFile(note.string()));
   EXPECT_TRUE(fs::exists(note));
-  {
-    std::ofstream(note) << "kept";
-  }
+  { std::ofstream(note) << "kept"; }
   ::close(OpenAppendFile(note.string()));
   EXPECT_EQ(fs::file_size(note), 4U);
 

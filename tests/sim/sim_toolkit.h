@@ -226,7 +226,7 @@ class SimToolkit : public Toolkit {
   // store replaces its file only for these).
   int settings_updates = 0;
   int store_replacements = 0;
-  std::vector<std::string> extra_titles;        // other programs' windows
+  std::vector<std::string> extra_titles;  // other programs' windows
   std::optional<int> quit_code;
   int timers_made = 0;
 

@@ -150,10 +150,9 @@ TEST_F(Keeper, UnusableStoredSizesGiveAFittingSizeThatIsNeverSavedBack) {
   EXPECT_EQ(limits.min_height, design_height);
   EXPECT_EQ(limits.max_width, 15360);
   EXPECT_EQ(limits.max_height, 11520);
-  for (const std::string bad :
-       {" 0", "-4995", " 15" /* 1 px */, "1", "3359", "nan", "inf", "-inf", "NaN(0x1)", "1e400",
-        " 40000", " 15361", "&H7FFFFFFF", "&HFFFFFFFF", "99999999999", "-2147483648",
-        "\xff\xfe\x80", "\xc3(", ""}) {
+  for (const std::string bad : {" 0", "-4995", " 15" /* 1 px */, "1", "3359", "nan", "inf", "-inf",
+                                "NaN(0x1)", "1e400", " 40000", " 15361", "&H7FFFFFFF", "&HFFFFFFFF",
+                                "99999999999", "-2147483648", "\xff\xfe\x80", "\xc3(", ""}) {
     SCOPED_TRACE("stored size \"" + bad + "\"");
     Stored("WindowState") = " 0";
     Stored("Left") = " 300";

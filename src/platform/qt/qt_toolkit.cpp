@@ -177,7 +177,9 @@ std::unique_ptr<OpenFile> QtToolkit::OpenForAppend(const std::string& name) {
 
 QSettings& QtToolkit::Settings(const std::string& app) {
   auto& settings = settings_[app];
-  if (!settings) settings = std::make_unique<QSettings>(SettingsFilePath(app), QSettings::IniFormat);
+  if (!settings) {
+    settings = std::make_unique<QSettings>(SettingsFilePath(app), QSettings::IniFormat);
+  }
   return *settings;
 }
 

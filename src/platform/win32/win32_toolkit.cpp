@@ -259,7 +259,8 @@ std::unique_ptr<OpenFile> Win32Toolkit::OpenForAppend(const std::string& name) {
       Raise(ErrorKind::PathFileAccess, "it is a link to a file that does not exist");
     }
     file = open(CREATE_NEW);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) file = open(OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+      file = open(OPEN_EXISTING);
   }
   if (file != INVALID_HANDLE_VALUE) return std::make_unique<Win32File>(file);
   const DWORD code = GetLastError();
@@ -332,9 +333,9 @@ void Win32Toolkit::WriteSettings(const std::string& app, const std::string& sect
     RegCloseKey(handle);
   }
   if (result != ERROR_SUCCESS) {
-    Raise(ErrorKind::InvalidProcedureCall,
-          "the setting HKEY_CURRENT_USER\\" + RegistryPath(app, section) + "\\" + failed_key +
-              ": " + SystemErrorText(static_cast<DWORD>(result)));
+    Raise(ErrorKind::InvalidProcedureCall, "the setting HKEY_CURRENT_USER\\" +
+                                               RegistryPath(app, section) + "\\" + failed_key +
+                                               ": " + SystemErrorText(static_cast<DWORD>(result)));
   }
 }
 
