@@ -28,8 +28,9 @@ std::optional<std::string> ReadStoredSetting(QSettings& settings, const std::str
 bool WriteStoredSettings(QSettings& settings, const std::string& section,
                          const SettingValues& values) {
   bool changed = false;
+  const QString group = QString::fromStdString(section) + "/";
   for (const auto& [key, value] : values) {
-    const QString path = QString::fromStdString(section + "/" + key);
+    const QString path = group + QString::fromStdString(key);
     const QString text = QString::fromStdString(value);
     if (settings.contains(path) && settings.value(path).toString() == text) continue;
     settings.setValue(path, text);
