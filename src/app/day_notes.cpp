@@ -27,11 +27,26 @@ void FrmMain::DayNotes() {
     files_.Close(1);
   } catch (const ToolkitError& error) {
     files_.Close(1);
+    std::string advice;
+    switch (error.kind()) {
+      case ErrorKind::PermissionDenied:
+        advice =
+            "Make sure the folder is writable and the file is not read-only or open in "
+            "another program";
+        break;
+      case ErrorKind::PathNotFound:
+        advice = "Make sure the folder exists";
+        break;
+      default:
+        advice =
+            "Make sure the name is a file you can write to (a link must point to an "
+            "existing file)";
+        break;
+    }
     MsgBox(tk,
            "Dayvane could not create the notes file \"" + name + "\" in the folder \"" +
-               tk.App().Path + "\": " + error.what() +
-               ".\n\nMake sure the folder is writable and the file is not read-only or open "
-               "in another program, then double-click the date again.",
+               tk.App().Path + "\": " + ErrorReason(error) + ".\n\n" + advice +
+               ", then double-click the date again.",
            kMbOk | kMbIconStop);
     return;
   }

@@ -13,9 +13,19 @@
 
 namespace dv {
 
+// The outer sizes, in twips, at which a window is usable where it lands.
+struct SizeLimits {
+  double min_width = 0;
+  double min_height = 0;
+  double max_width = 2147483647.0;
+  double max_height = 2147483647.0;
+};
+
 class FormPlus {
  public:
   static constexpr const char* kNotBound = "You must set the form object!";
+  // The smallest usable outer size of a window that has no design, in pixels.
+  static constexpr int kMinimumPixels = 32;
 
   explicit FormPlus(Toolkit& toolkit) : toolkit_(toolkit) {}
   FormPlus(const FormPlus&) = delete;
@@ -39,6 +49,13 @@ class FormPlus {
   // caller after the keeper is gone.
   static void Release(std::shared_ptr<FormPlus>& keeper);
 
+  // The sizes at which `form` is usable: at least its designed client area
+  // with the window's frame around it (the whole calendar shows), at most
+  // the work area of the screen that a window at these bounds (twips) lands
+  // on; a window without a design needs kMinimumPixels in each direction.
+  SizeLimits UsableSizes(Window& form, std::int32_t left, std::int32_t top, std::int32_t width,
+                         std::int32_t height);
+
   Window* BoundForm = nullptr;
   std::int32_t SavedLeft = 0;
   std::int32_t SavedTop = 0;
@@ -50,10 +67,15 @@ class FormPlus {
   bool Bound();
   void LoadPlacement();
   void SavePlacement();
+  // A stored width or height that is not usable where the window lands
+  // counts as missing; the window's own size is brought into the limits.
+  void KeepUsableSize(Window& form);
   void Terminate();
 
   Toolkit& toolkit_;
   bool terminated_ = false;
+  double frame_width_ = 0;  // twips, as last measured
+  double frame_height_ = 0;
 };
 
 }  // namespace dv

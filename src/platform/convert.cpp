@@ -1,5 +1,6 @@
 #include "platform/convert.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -61,6 +62,43 @@ double ParseRadix(std::string_view digits, int base) {
   return static_cast<double>(value);
 }
 
+// The decimal order of magnitude of [sign] digits [. digits] [E [sign] digits]:
+// the power of ten of its first non-zero digit. The exponent saturates, so
+// that any length of text gives a usable answer.
+std::int64_t OrderOfMagnitude(std::string_view number) {
+  constexpr std::int64_t kSaturated = 1'000'000'000;
+  bool found = false;
+  bool point = false;
+  std::int64_t order = -kSaturated;  // zero: no non-zero digit at all
+  std::int64_t fraction_digits = 0;
+  std::size_t i = 0;
+  if (i < number.size() && (number[i] == '+' || number[i] == '-')) ++i;
+  for (; i < number.size() && number[i] != 'e'; ++i) {
+    if (number[i] == '.') {
+      point = true;
+      continue;
+    }
+    if (point) ++fraction_digits;
+    if (!found && number[i] != '0') {
+      found = true;
+      order = point ? -fraction_digits : 0;
+    } else if (found && !point) {
+      order = std::min(order + 1, kSaturated);
+    }
+  }
+  std::int64_t exponent = 0;
+  if (i < number.size()) {
+    ++i;
+    const bool negative = i < number.size() && number[i] == '-';
+    if (i < number.size() && (number[i] == '+' || number[i] == '-')) ++i;
+    for (; i < number.size(); ++i) {
+      exponent = std::min(exponent * 10 + (number[i] - '0'), kSaturated);
+    }
+    if (negative) exponent = -exponent;
+  }
+  return order + exponent;
+}
+
 double ParseDecimal(std::string_view s) {
   // Collect the longest prefix of the form [sign] digits [. digits] [E [sign] digits].
   std::string number;
@@ -80,14 +118,10 @@ double ParseDecimal(std::string_view s) {
     }
   }
   if (!mantissa_digits) return 0.0;
-  bool negative_exponent = false;
   if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
     std::size_t j = i + 1;
     std::string exponent = "e";
-    if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
-      negative_exponent = s[j] == '-';
-      exponent += s[j++];
-    }
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) exponent += s[j++];
     const std::size_t first_digit = j;
     while (j < s.size() && IsDigit(s[j], 10)) exponent += s[j++];
     if (j > first_digit) number += exponent;
@@ -97,7 +131,9 @@ double ParseDecimal(std::string_view s) {
   double value = 0.0;
   const auto result = std::from_chars(begin, number.data() + number.size(), value);
   if (result.ec == std::errc::result_out_of_range) {
-    if (negative_exponent) return number[0] == '-' ? -0.0 : 0.0;
+    // Too small or too large for a double: the magnitude decides, not the
+    // exponent's sign ("0.000...1" is tiny, "1000...0e-1" is huge).
+    if (OrderOfMagnitude(number) < 0) return number[0] == '-' ? -0.0 : 0.0;
     Raise(ErrorKind::Overflow);
   }
   if (!std::isfinite(value)) Raise(ErrorKind::Overflow);

@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include <algorithm>
+#include <cctype>
 #include <utility>
 
 namespace dv {
@@ -33,15 +35,28 @@ std::string ErrorDescription(ErrorKind kind) {
 }
 
 namespace {
+bool SameWords(const std::string& a, const std::string& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+// The description, and the detail when it adds something ("Permission
+// denied", not "Permission denied (Permission denied)").
 std::string WhatText(ErrorKind kind, const std::string& detail) {
   std::string text = ErrorDescription(kind);
-  if (!detail.empty()) text += " (" + detail + ")";
+  if (!detail.empty() && !SameWords(text, detail)) text += " (" + detail + ")";
   return text;
 }
 }  // namespace
 
 ToolkitError::ToolkitError(ErrorKind kind, std::string detail)
     : std::runtime_error(WhatText(kind, detail)), kind_(kind), detail_(std::move(detail)) {}
+
+std::string ErrorReason(const ToolkitError& error) {
+  return error.detail().empty() ? ErrorDescription(error.kind()) : error.detail();
+}
 
 void Raise(ErrorKind kind, std::string detail) { throw ToolkitError(kind, std::move(detail)); }
 

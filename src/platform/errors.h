@@ -38,6 +38,10 @@ class ToolkitError : public std::runtime_error {
   std::string detail_;
 };
 
+// Why an operation failed, in one phrase: the system's reason when the
+// error carries one, else the description of its kind.
+std::string ErrorReason(const ToolkitError& error);
+
 [[noreturn]] void Raise(ErrorKind kind, std::string detail = {});
 
 // Runs f and reports whether it raised a toolkit error; the error is dropped.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <system_error>
@@ -38,6 +39,16 @@ void SaveSetting(Toolkit& toolkit, const std::string& app, const std::string& se
   toolkit.WriteSetting(app, section, key, value);
 }
 
+void SaveSettings(Toolkit& toolkit, const std::string& app, const std::string& section,
+                  const SettingValues& values) {
+  if (!values.empty()) toolkit.WriteSettings(app, section, values);
+}
+
+void Toolkit::WriteSettings(const std::string& app, const std::string& section,
+                            const SettingValues& values) {
+  for (const auto& [key, value] : values) WriteSetting(app, section, key, value);
+}
+
 void FileTable::OpenForAppend(const std::string& name, int number) {
   if (IsOpen(number)) Raise(ErrorKind::PathFileAccess, "file number already open");
   files_[number] = toolkit_.OpenForAppend(name);
@@ -47,41 +58,64 @@ void FileTable::Close(int number) { files_.erase(number); }
 
 namespace {
 
-// How far apart two ranges [a0, a1) and [b0, b1) are; 0 when they overlap.
-int Gap(int a0, int a1, int b0, int b1) { return std::max({0, b0 - a1, a0 - b1}); }
+// In 64 bits: the edges of a window with a size from a corrupt store do not
+// fit in an int.
+using Wide = std::int64_t;
 
-int Overlap(int a0, int a1, int b0, int b1) {
-  return std::max(0, std::min(a1, b1) - std::max(a0, b0));
+// How far apart two ranges [a0, a1) and [b0, b1) are; 0 when they overlap.
+Wide Gap(Wide a0, Wide a1, Wide b0, Wide b1) { return std::max({Wide{0}, b0 - a1, a0 - b1}); }
+
+Wide Overlap(Wide a0, Wide a1, Wide b0, Wide b1) {
+  return std::max(Wide{0}, std::min(a1, b1) - std::max(a0, b0));
 }
+
+Wide Right(const Rect& r) { return Wide{r.left} + r.width; }
+Wide Bottom(const Rect& r) { return Wide{r.top} + r.height; }
 
 }  // namespace
 
-Rect FitOnScreen(const Rect& window, const std::vector<Rect>& work_areas) {
-  if (work_areas.empty()) return window;
-  const int need_x = std::min(32, std::max(window.width, 1));
-  const int need_y = std::min(32, std::max(window.height, 1));
+const Rect* LandingArea(const Rect& window, const std::vector<Rect>& work_areas) {
+  const Rect* landing = nullptr;
+  Wide most = 0;
   for (const Rect& area : work_areas) {
-    if (Overlap(window.left, window.right(), area.left, area.right()) >= need_x &&
-        Overlap(window.top, window.bottom(), area.top, area.bottom()) >= need_y) {
-      return window;
+    const Wide shown = Overlap(window.left, Right(window), area.left, Right(area)) *
+                       Overlap(window.top, Bottom(window), area.top, Bottom(area));
+    if (shown > most) {
+      most = shown;
+      landing = &area;
     }
   }
-  const Rect* nearest = &work_areas.front();
-  long best = std::numeric_limits<long>::max();
+  if (landing != nullptr) return landing;
+  Wide best = std::numeric_limits<Wide>::max();
   for (const Rect& area : work_areas) {
-    const long dx = Gap(window.left, window.right(), area.left, area.right());
-    const long dy = Gap(window.top, window.bottom(), area.top, area.bottom());
-    const long distance = dx * dx + dy * dy;
+    const Wide dx = Gap(window.left, Right(window), area.left, Right(area));
+    const Wide dy = Gap(window.top, Bottom(window), area.top, Bottom(area));
+    // Gaps stay below 2^33: their squares cannot overflow.
+    const Wide distance = dx * dx + dy * dy;
     if (distance < best) {
       best = distance;
-      nearest = &area;
+      landing = &area;
     }
   }
+  return landing;
+}
+
+Rect FitOnScreen(const Rect& window, const std::vector<Rect>& work_areas) {
+  const Rect* landing = LandingArea(window, work_areas);
+  if (landing == nullptr) return window;
+  const Wide need_x = std::min(32, std::max(window.width, 1));
+  const Wide need_y = std::min(32, std::max(window.height, 1));
+  const bool seen = std::any_of(work_areas.begin(), work_areas.end(), [&](const Rect& area) {
+    return Overlap(window.left, Right(window), area.left, Right(area)) >= need_x &&
+           Overlap(window.top, Bottom(window), area.top, Bottom(area)) >= need_y;
+  });
+  const bool fits = window.width <= landing->width && window.height <= landing->height;
+  if (seen && fits) return window;
   Rect fitted = window;
-  fitted.width = std::min(window.width, nearest->width);
-  fitted.height = std::min(window.height, nearest->height);
-  fitted.left = std::clamp(window.left, nearest->left, nearest->right() - fitted.width);
-  fitted.top = std::clamp(window.top, nearest->top, nearest->bottom() - fitted.height);
+  fitted.width = std::min(window.width, landing->width);
+  fitted.height = std::min(window.height, landing->height);
+  fitted.left = std::clamp(window.left, landing->left, landing->right() - fitted.width);
+  fitted.top = std::clamp(window.top, landing->top, landing->bottom() - fitted.height);
   return fitted;
 }
 

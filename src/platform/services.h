@@ -25,6 +25,9 @@ std::string GetSetting(Toolkit& toolkit, const std::string& app, const std::stri
                        const std::string& key, const std::string& default_value);
 void SaveSetting(Toolkit& toolkit, const std::string& app, const std::string& section,
                  const std::string& key, const std::string& value);
+// Several keys of one section in one update of the store.
+void SaveSettings(Toolkit& toolkit, const std::string& app, const std::string& section,
+                  const SettingValues& values);
 
 // The file numbers of open files.
 class FileTable {
@@ -40,10 +43,14 @@ class FileTable {
   std::map<int, std::unique_ptr<OpenFile>> files_;
 };
 
+// The work area that a window at `window` (pixels) lands on: the one that
+// shows the most of it, else the nearest; null without work areas.
+const Rect* LandingArea(const Rect& window, const std::vector<Rect>& work_areas);
+
 // Where a window at `window` (pixels) goes when it is shown: unchanged while
-// some work area shows at least 32 x 32 pixels of it (all of it, when it is
-// smaller); otherwise moved into the nearest work area, keeping its size
-// where it fits and shrinking it to the work area where it does not.
+// it fits in the work area it lands on and some work area shows at least
+// 32 x 32 pixels of it (all of it, when it is smaller); otherwise shrunk to
+// that work area where it is larger, and moved into it.
 Rect FitOnScreen(const Rect& window, const std::vector<Rect>& work_areas);
 
 // Twips and pixels.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/design.h"
@@ -31,6 +32,9 @@ struct Rect {
   int bottom() const { return top + height; }
   bool operator==(const Rect&) const = default;
 };
+
+// Keys and their texts, in the order written.
+using SettingValues = std::vector<std::pair<std::string, std::string>>;
 
 struct TopLevelWindow {
   std::uintptr_t id = 0;
@@ -104,6 +108,12 @@ class Toolkit {
                                                  const std::string& key) = 0;
   virtual void WriteSetting(const std::string& app, const std::string& section,
                             const std::string& key, const std::string& value) = 0;
+  // Several keys of one section as one update: a store that can, writes them
+  // at once, so that an interruption leaves either all old or all new values,
+  // and writes nothing when the stored texts are the same already. This
+  // default writes them one by one.
+  virtual void WriteSettings(const std::string& app, const std::string& section,
+                             const SettingValues& values);
 
   // The shell's notification area: the record's bytes as Shell_NotifyIconA
   // takes them. Returns whether the shell took the request.

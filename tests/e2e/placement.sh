@@ -98,7 +98,7 @@ cat >"$DV_CONF" <<'CONF'
 Left=" 150"
 Top=abc
 Width=99999999999
-Height="  1.5e3"
+Height="  4.2e3"
 WindowState=7
 CONF
 dv_start
@@ -109,7 +109,7 @@ dv_show "$main"
 read -r fx fy fw fh <<<"$(dv_frame "$main")"
 e2e_shot 07-edited-store
 e2e_check "Left \" 150\" is 10 px, Top \"abc\" is 0 ($fx, $fy)" test "$fx $fy" = "10 0"
-e2e_check "Height \"  1.5e3\" is 100 px ($fh)" test "$fh" = 100
+e2e_check "Height \"  4.2e3\" is 280 px ($fh)" test "$fh" = 280
 e2e_check "Width 99999999999 keeps the designed width ($fw)" test "$fw" = 327
 e2e_check "state 7 keeps the normal state" test "$(e2e_wm_state "$main")" = Normal
 dv_quit

@@ -390,7 +390,8 @@ std::unique_ptr<OpenFile> SimToolkit::OpenForAppend(const std::string& name) {
   const std::string path = name.find('/') == 0 ? name : current_directory + "/" + name;
   log.push_back("Open(" + path + ")");
   const auto failure = file_failures.find(path);
-  if (failure != file_failures.end()) Raise(failure->second, path);
+  // The reason as the system gives it, as the real toolkits pass it on.
+  if (failure != file_failures.end()) Raise(failure->second, ErrorDescription(failure->second));
   files.try_emplace(path, "");
   return std::make_unique<OpenFile>();
 }
@@ -408,6 +409,20 @@ void SimToolkit::WriteSetting(const std::string& app, const std::string& section
                               const std::string& key, const std::string& value) {
   log.push_back("SaveSetting(" + key + "," + value + ")");
   settings[app + "/" + section + "/" + key] = value;
+}
+
+void SimToolkit::WriteSettings(const std::string& app, const std::string& section,
+                               const SettingValues& values) {
+  ++settings_updates;
+  log.push_back("SaveSettings(" + section + ")");
+  bool changed = false;
+  for (const auto& [key, value] : values) {
+    log.push_back("SaveSetting(" + key + "," + value + ")");
+    std::string& stored = settings[app + "/" + section + "/" + key];
+    changed = changed || stored != value;
+    stored = value;
+  }
+  if (changed) ++store_replacements;
 }
 
 bool SimToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) {

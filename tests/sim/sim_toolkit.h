@@ -184,6 +184,8 @@ class SimToolkit : public Toolkit {
                                          const std::string& key) override;
   void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                     const std::string& value) override;
+  void WriteSettings(const std::string& app, const std::string& section,
+                     const SettingValues& values) override;
   bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) override;
   bool TrayAvailable() const override { return tray_available; }
   bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
@@ -220,7 +222,11 @@ class SimToolkit : public Toolkit {
   std::map<std::string, std::string> files;  // path -> content
   std::map<std::string, ErrorKind> file_failures;
   std::map<std::string, std::string> settings;  // "app/section/key" -> text
-  std::vector<std::string> extra_titles;        // other programs' windows
+  // Batched updates of the store, and those that changed a text (a real
+  // store replaces its file only for these).
+  int settings_updates = 0;
+  int store_replacements = 0;
+  std::vector<std::string> extra_titles;  // other programs' windows
   std::optional<int> quit_code;
   int timers_made = 0;
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "platform/errors.h"
 
@@ -115,11 +116,22 @@ TEST(LeadingNumber, HexAndOctalIntegers) {
   EXPECT_EQ(KindOf([] { Val("&H100000000"); }), ErrorKind::Overflow);
 }
 
-TEST(LeadingNumber, HugeExponentsOverflow) {
+TEST(LeadingNumber, TheMagnitudeDecidesBetweenOverflowAndZero) {
   EXPECT_EQ(KindOf([] { Val("1e400"); }), ErrorKind::Overflow);
   EXPECT_EQ(KindOf([] { Val("-9e999"); }), ErrorKind::Overflow);
   EXPECT_EQ(Val("1e308"), 1e308);
   EXPECT_EQ(KindOf([] { CLng(Val("99999999999")); }), ErrorKind::Overflow);
+  // Tiny values read as zero, whatever the exponent's sign; huge ones
+  // overflow, also with a negative exponent.
+  const std::string zeros(400, '0');
+  EXPECT_EQ(Val("0." + zeros + "1"), 0);
+  EXPECT_EQ(Val("-0." + zeros + "1e+5"), 0);
+  EXPECT_EQ(Val("0." + zeros + "1e400"), 1e-1);
+  const std::string huge = "1" + zeros + "e-1";  // 1e399
+  EXPECT_EQ(KindOf([] { Val("1" + std::string(400, '0') + "e-1"); }), ErrorKind::Overflow);
+  EXPECT_EQ(Val(huge + "00"), 1e300);  // 1e400 * 1e-100
+  EXPECT_EQ(KindOf([] { Val("1e99999999999999999999999"); }), ErrorKind::Overflow);
+  EXPECT_EQ(Val("1e-99999999999999999999999"), 0);
 }
 
 TEST(Errors, CarryTheirCustomaryNumbersAndTexts) {
@@ -134,6 +146,11 @@ TEST(Errors, CarryTheirCustomaryNumbersAndTexts) {
   EXPECT_EQ(ToolkitError(ErrorKind::InvalidProcedureCall).number(), 5);
   EXPECT_STREQ(ToolkitError(ErrorKind::PermissionDenied, "read-only").what(),
                "Permission denied (read-only)");
+  // A detail that only repeats the description is not said twice.
+  const ToolkitError repeated(ErrorKind::PermissionDenied, "permission denied");
+  EXPECT_STREQ(repeated.what(), "Permission denied");
+  EXPECT_EQ(ErrorReason(repeated), "permission denied");
+  EXPECT_EQ(ErrorReason(ToolkitError(ErrorKind::PathNotFound)), "Path not found");
 }
 
 }  // namespace

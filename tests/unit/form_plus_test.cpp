@@ -75,21 +75,21 @@ TEST_F(Keeper, FirstRunKeepsTheDesignAndWritesAllFiveKeys) {
 TEST_F(Keeper, RestoresStateBeforeMoveAndSavesWhatTheNestedResizesSee) {
   Stored("Left") = " 150";
   Stored("Top") = "-300";
-  Stored("Width") = "  1.5e3";
-  Stored("Height") = "2000.5";
+  Stored("Width") = "  5.1e3";
+  Stored("Height") = "4000.5";
   Stored("WindowState") = " 0";
   tk_.log.clear();
   Bind();
   EXPECT_EQ(window().Left(), 150);
   EXPECT_EQ(window().Top(), -300);
-  EXPECT_EQ(window().Width(), 1500);
-  EXPECT_EQ(window().Height(), 2000);  // .5 to the even neighbour
+  EXPECT_EQ(window().Width(), 5100);
+  EXPECT_EQ(window().Height(), 4000);  // .5 to the even neighbour
   EXPECT_EQ(Stored("Top"), "-300");
-  EXPECT_EQ(Stored("Height"), " 2000");
+  EXPECT_EQ(Stored("Height"), " 4000");
   // The move resized the window: the owner saved inside the restore.
   EXPECT_GE(owner_.resizes, 1);
   const auto state = std::find(tk_.log.begin(), tk_.log.end(), "frmMain.WindowState=(0)");
-  const auto move = std::find(tk_.log.begin(), tk_.log.end(), "frmMain.Move4(150,-300,1500,2000)");
+  const auto move = std::find(tk_.log.begin(), tk_.log.end(), "frmMain.Move4(150,-300,5100,4000)");
   EXPECT_LT(state, move);
 }
 
@@ -137,6 +137,113 @@ TEST_F(Keeper, UnusableStoredValuesCountAsMissingAndTheRestStillApply) {
   Stored("WindowState") = "-1";
   Bind();
   EXPECT_EQ(window().WindowState(), state);
+}
+
+// The main window's usable sizes on the simulated 1024 x 768 screen at 15
+// twips a pixel: at least the designed client area 4875 x 3015 with the
+// frame around it, at most the work area of 15360 x 11520.
+TEST_F(Keeper, UnusableStoredSizesGiveAFittingSizeThatIsNeverSavedBack) {
+  const Single design_width = window().Width();
+  const Single design_height = window().Height();
+  const SizeLimits limits = keeper_->UsableSizes(window(), 0, 0, 0, 0);
+  EXPECT_EQ(limits.min_width, design_width);
+  EXPECT_EQ(limits.min_height, design_height);
+  EXPECT_EQ(limits.max_width, 15360);
+  EXPECT_EQ(limits.max_height, 11520);
+  for (const std::string bad : {" 0", "-4995", " 15" /* 1 px */, "1", "3359", "nan", "inf", "-inf",
+                                "NaN(0x1)", "1e400", " 40000", " 15361", "&H7FFFFFFF", "&HFFFFFFFF",
+                                "99999999999", "-2147483648", "\xff\xfe\x80", "\xc3(", ""}) {
+    SCOPED_TRACE("stored size \"" + bad + "\"");
+    Stored("WindowState") = " 0";
+    Stored("Left") = " 300";
+    Stored("Top") = " 450";
+    Stored("Width") = bad;
+    Stored("Height") = bad;
+    tk_.log.clear();
+    Bind();
+    EXPECT_EQ(window().Width(), design_width);
+    EXPECT_EQ(window().Height(), design_height);
+    EXPECT_EQ(window().Left(), 300);
+    EXPECT_EQ(Stored("Width"), Str(design_width));
+    EXPECT_EQ(Stored("Height"), Str(design_height));
+    for (const std::string& entry : tk_.log) {
+      EXPECT_NE(entry, "SaveSetting(Width," + bad + ")");
+      EXPECT_NE(entry, "SaveSetting(Height," + bad + ")");
+    }
+  }
+  // One bad value: the other one still applies.
+  Stored("Width") = " 6000";
+  Stored("Height") = "0";
+  Bind();
+  EXPECT_EQ(window().Width(), 6000);
+  EXPECT_EQ(window().Height(), design_height);
+  Stored("Width") = " 4994";  // a twip narrower than the design: the window keeps its own
+  Stored("Height") = " 4000";
+  Bind();
+  EXPECT_EQ(window().Width(), 6000);
+  EXPECT_EQ(window().Height(), 4000);
+  // Exactly the work area is usable.
+  Stored("Width") = " 15360";
+  Stored("Height") = " 11520";
+  Bind();
+  EXPECT_EQ(window().Width(), 15360);
+  EXPECT_EQ(window().Height(), 11520);
+}
+
+TEST_F(Keeper, AWindowWithAnUnusableSizeOfItsOwnGetsOneThatFits) {
+  // Too small itself and nothing usable stored: the smallest usable size.
+  const SizeLimits limits = keeper_->UsableSizes(window(), 0, 0, 0, 0);
+  Bind();
+  window().Move(0, 0, 15, 15);
+  Stored("Width") = " 0";
+  Bind();
+  EXPECT_EQ(window().Width(), limits.min_width);
+  EXPECT_EQ(window().Height(), limits.min_height);
+  // Too large itself: the work area.
+  window().Move(0, 0, 99999, 99999);
+  tk_.settings.clear();
+  Bind();
+  EXPECT_EQ(window().Width(), 15360);
+  EXPECT_EQ(window().Height(), 11520);
+  EXPECT_EQ(Stored("Width"), " 15360");
+  // A screen smaller than the design: the screen wins.
+  tk_.work_areas = {{0, 0, 200, 150}};
+  Bind();
+  EXPECT_EQ(window().Width(), 3000);
+  EXPECT_EQ(window().Height(), 2250);
+}
+
+TEST_F(Keeper, TheScreenTheWindowLandsOnLimitsItsSize) {
+  tk_.work_areas = {{0, 0, 1024, 768}, {1024, 0, 1920, 1080}};
+  // 1500 x 1000 px fits the second screen, where it lands...
+  Stored("Left") = " 16500";
+  Stored("Top") = " 0";
+  Stored("Width") = " 22500";
+  Stored("Height") = " 15000";
+  Bind();
+  EXPECT_EQ(window().Width(), 22500);
+  EXPECT_EQ(window().Height(), 15000);
+  // ...but not the first one.
+  Stored("Left") = " 0";
+  Bind();
+  EXPECT_NE(window().Width(), 22500);
+  EXPECT_LE(window().Width(), 15360);
+  EXPECT_LE(window().Height(), 11520);
+}
+
+TEST_F(Keeper, EachSaveIsOneUpdateOfTheStore) {
+  Bind();
+  const int updates = tk_.settings_updates;
+  tk_.log.clear();
+  keeper_->Resize();
+  EXPECT_EQ(tk_.settings_updates, updates + 1);
+  EXPECT_EQ(std::count(tk_.log.begin(), tk_.log.end(), "SaveSettings(frmMain)"), 1);
+  // Nothing changed: a store that compares has nothing to replace.
+  const int replacements = tk_.store_replacements;
+  keeper_->Resize();
+  EXPECT_EQ(tk_.store_replacements, replacements);
+  window().Move(0, 0, 6000, 4000);
+  EXPECT_EQ(tk_.store_replacements, replacements + 1);
 }
 
 TEST_F(Keeper, UnboundKeeperReportsAndWritesNothing) {

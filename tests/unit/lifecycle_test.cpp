@@ -97,6 +97,15 @@ TEST_F(Lifecycle, ResizeHidesAMinimisedWindowThenSavesThenRescales) {
   EXPECT_LT(rescale, log.size());
 }
 
+TEST_F(Lifecycle, ShowAndMinimiseReplaceTheStoreAtMostTwice) {
+  Start();
+  const int before = tk_.store_replacements;
+  main().Show();
+  main().SetWindowState(1);
+  EXPECT_LE(tk_.store_replacements - before, 2);
+  EXPECT_EQ(tk_.settings.at("Dayvane/frmMain/WindowState"), " 1");
+}
+
 TEST_F(Lifecycle, UnloadDeletesTheIconBeforeTheKeepersLastSave) {
   Start();
   tk_.log.clear();

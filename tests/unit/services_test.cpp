@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/errors.h"
 #include "platform/forms.h"
 #include "sim/sim_toolkit.h"
@@ -75,6 +77,24 @@ TEST(FitOnScreen, KeepsVisibleWindowsAndBringsLostOnesBack) {
   const std::vector<Rect> two{{0, 0, 1024, 768}, {1024, 0, 1280, 1024}};
   EXPECT_EQ(FitOnScreen({2400, 1100, 300, 200}, two), (Rect{2004, 824, 300, 200}));
   EXPECT_EQ(FitOnScreen({10, 10, 30, 30}, {}), (Rect{10, 10, 30, 30}));
+}
+
+TEST(FitOnScreen, LimitsTheSizeToTheWorkAreaItLandsOn) {
+  const std::vector<Rect> one{{0, 0, 1024, 768}};
+  // Visible, but larger than the screen: its title bar buttons would be off it.
+  EXPECT_EQ(FitOnScreen({10, 10, 2667, 2000}, one), (Rect{0, 0, 1024, 768}));
+  EXPECT_EQ(FitOnScreen({0, 100, 32769, 300}, one), (Rect{0, 100, 1024, 300}));
+  // Edges beyond 32 bits do not wrap around.
+  constexpr int kMax = std::numeric_limits<int>::max();
+  EXPECT_EQ(FitOnScreen({0, 0, kMax, kMax}, one), (Rect{0, 0, 1024, 768}));
+  EXPECT_EQ(FitOnScreen({kMax - 10, kMax - 10, 400, 300}, one), (Rect{624, 468, 400, 300}));
+  EXPECT_EQ(FitOnScreen({-kMax, -kMax, kMax, kMax}, one), (Rect{0, 0, 1024, 768}));
+  // Across two monitors: the one that shows most of it limits it.
+  const std::vector<Rect> two{{0, 0, 1024, 768}, {1024, 0, 1280, 1024}};
+  EXPECT_EQ(FitOnScreen({900, 0, 1500, 600}, two), (Rect{1024, 0, 1280, 600}));
+  EXPECT_EQ(FitOnScreen({100, 0, 1100, 600}, two), (Rect{0, 0, 1024, 600}));
+  EXPECT_EQ(*LandingArea({5000, 5000, 10, 10}, two), two[1]);
+  EXPECT_EQ(LandingArea({0, 0, 10, 10}, {}), nullptr);
 }
 
 TEST(Units, TwipsAndPixelsFollowTheLogicalResolution) {

@@ -5,10 +5,15 @@ find_package(X11 REQUIRED)
 add_library(dayvane_xdg STATIC src/platform/qt/xdg.cpp)
 target_include_directories(dayvane_xdg PUBLIC src)
 
+# The settings file and the notes files, on Qt Core alone (also tested on
+# their own).
+add_library(dayvane_qt_store STATIC src/platform/qt/qt_store.cpp)
+target_link_libraries(dayvane_qt_store PUBLIC dayvane_core Qt6::Core)
+
 add_executable(dayvane
   src/platform/qt/main.cpp
   src/platform/qt/qt_toolkit.cpp
   src/platform/qt/qt_window.cpp
   src/platform/qt/x11.cpp)
 set_target_properties(dayvane PROPERTIES AUTOMOC OFF)
-target_link_libraries(dayvane PRIVATE dayvane_core dayvane_xdg Qt6::Widgets Qt6::DBus X11::X11)
+target_link_libraries(dayvane PRIVATE dayvane_core dayvane_qt_store dayvane_xdg Qt6::Widgets Qt6::DBus X11::X11)

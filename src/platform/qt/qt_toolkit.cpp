@@ -1,6 +1,5 @@
 #include "platform/qt/qt_toolkit.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -15,15 +14,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/errors.h"
+#include "platform/qt/qt_store.h"
 #include "platform/qt/qt_window.h"
 #include "platform/qt/x11.h"
 #include "platform/qt/xdg.h"
@@ -196,32 +193,13 @@ void QtToolkit::ActivateWindow(std::uintptr_t id) {
 }
 
 std::unique_ptr<OpenFile> QtToolkit::OpenForAppend(const std::string& name) {
-  const int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd >= 0) return std::make_unique<PosixFile>(fd);
-  const int error = errno;
-  const std::string reason = std::strerror(error);
-  switch (error) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY:
-      Raise(ErrorKind::PermissionDenied, reason);
-    case ENOENT:
-    case ENOTDIR:
-      Raise(ErrorKind::PathNotFound, reason);
-    default:
-      Raise(ErrorKind::PathFileAccess, reason);
-  }
+  return std::make_unique<PosixFile>(OpenAppendFile(name));
 }
 
 QSettings& QtToolkit::Settings(const std::string& app) {
   auto& settings = settings_[app];
   if (!settings) {
-    // $XDG_CONFIG_HOME/<app>/<app>.conf
-    const QString name = QString::fromStdString(app);
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    settings = std::make_unique<QSettings>(folder + "/" + name + "/" + name + ".conf",
-                                           QSettings::IniFormat);
+    settings = std::make_unique<QSettings>(SettingsFilePath(app), QSettings::IniFormat);
   }
   return *settings;
 }
@@ -229,17 +207,17 @@ QSettings& QtToolkit::Settings(const std::string& app) {
 std::optional<std::string> QtToolkit::ReadSetting(const std::string& app,
                                                   const std::string& section,
                                                   const std::string& key) {
-  QSettings& settings = Settings(app);
-  const QString path = QString::fromStdString(section + "/" + key);
-  if (!settings.contains(path)) return std::nullopt;
-  return settings.value(path).toString().toStdString();
+  return ReadStoredSetting(Settings(app), section, key);
 }
 
 void QtToolkit::WriteSetting(const std::string& app, const std::string& section,
                              const std::string& key, const std::string& value) {
-  QSettings& settings = Settings(app);
-  settings.setValue(QString::fromStdString(section + "/" + key), QString::fromStdString(value));
-  settings.sync();
+  WriteStoredSettings(Settings(app), section, {{key, value}});
+}
+
+void QtToolkit::WriteSettings(const std::string& app, const std::string& section,
+                              const SettingValues& values) {
+  WriteStoredSettings(Settings(app), section, values);
 }
 
 bool QtToolkit::TrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }

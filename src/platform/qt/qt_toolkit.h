@@ -45,6 +45,8 @@ class QtToolkit : public Toolkit {
                                          const std::string& key) override;
   void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                     const std::string& value) override;
+  void WriteSettings(const std::string& app, const std::string& section,
+                     const SettingValues& values) override;
   bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record_bytes) override;
   bool TrayAvailable() const override;
   void CloseModalUi() override;

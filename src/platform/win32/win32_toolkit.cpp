@@ -244,9 +244,24 @@ void Win32Toolkit::ChangeDirectory(const std::string& path) {
 }
 
 std::unique_ptr<OpenFile> Win32Toolkit::OpenForAppend(const std::string& name) {
-  HANDLE file =
-      CreateFileA(ToAnsi(name).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // An existing file (also through a link) is opened; a missing one is
+  // created, but never through a link to a file that is not there, which
+  // would create that file wherever the link points.
+  const std::string path = ToAnsi(name);
+  const auto open = [&](DWORD disposition) {
+    return CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE file = open(OPEN_EXISTING);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+      Raise(ErrorKind::PathFileAccess, "it is a link to a file that does not exist");
+    }
+    file = open(CREATE_NEW);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
+      file = open(OPEN_EXISTING);
+  }
   if (file != INVALID_HANDLE_VALUE) return std::make_unique<Win32File>(file);
   const DWORD code = GetLastError();
   const std::string reason = SystemErrorText(code);
@@ -294,19 +309,33 @@ std::optional<std::string> Win32Toolkit::ReadSetting(const std::string& app,
 
 void Win32Toolkit::WriteSetting(const std::string& app, const std::string& section,
                                 const std::string& key, const std::string& value) {
+  WriteSettings(app, section, {{key, value}});
+}
+
+void Win32Toolkit::WriteSettings(const std::string& app, const std::string& section,
+                                 const SettingValues& values) {
+  // One opening of the key for all values.
   HKEY handle = nullptr;
   LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, ToAnsi(RegistryPath(app, section)).c_str(), 0,
                                 nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
+  std::string failed_key = values.empty() ? std::string() : values.front().first;
   if (result == ERROR_SUCCESS) {
-    const std::string text = ToAnsi(value);
-    result = RegSetValueExA(handle, ToAnsi(key).c_str(), 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>(text.size() + 1));
+    for (const auto& [key, value] : values) {
+      const std::string text = ToAnsi(value);
+      result = RegSetValueExA(handle, ToAnsi(key).c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(text.c_str()),
+                              static_cast<DWORD>(text.size() + 1));
+      if (result != ERROR_SUCCESS) {
+        failed_key = key;
+        break;
+      }
+    }
     RegCloseKey(handle);
   }
   if (result != ERROR_SUCCESS) {
-    Raise(ErrorKind::InvalidProcedureCall, "the setting " + section + "\\" + key + ": " +
-                                               SystemErrorText(static_cast<DWORD>(result)));
+    Raise(ErrorKind::InvalidProcedureCall, "the setting HKEY_CURRENT_USER\\" +
+                                               RegistryPath(app, section) + "\\" + failed_key +
+                                               ": " + SystemErrorText(static_cast<DWORD>(result)));
   }
 }
 

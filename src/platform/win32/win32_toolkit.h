@@ -36,6 +36,8 @@ class Win32Toolkit : public Toolkit {
                                          const std::string& key) override;
   void WriteSetting(const std::string& app, const std::string& section, const std::string& key,
                     const std::string& value) override;
+  void WriteSettings(const std::string& app, const std::string& section,
+                     const SettingValues& values) override;
   bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) override;
   bool TrayAvailable() const override;
   bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
