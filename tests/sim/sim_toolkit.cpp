@@ -354,6 +354,14 @@ int SimToolkit::RunningTimers() const {
 int SimToolkit::ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) {
   boxes.push_back({prompt, buttons, title});
   log.push_back("MsgBox(" + prompt + ")");
+  if (modal_closed) return kIdNone;
+  if (while_box_open) {
+    // Something that happens while the box is open, e.g. a signal.
+    auto during = std::move(while_box_open);
+    while_box_open = nullptr;
+    during();
+    if (modal_closed) return kIdNone;
+  }
   if (answers.empty()) return (buttons & 0xF) == kMbYesNo ? kIdNo : kIdOk;
   const int answer = answers.front();
   answers.pop_front();

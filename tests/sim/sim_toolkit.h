@@ -216,6 +216,14 @@ class SimToolkit : public Toolkit {
   std::vector<std::string> log;  // every member touch and service call, in order
   std::deque<int> answers;       // message box results, in order (default kIdOk)
   std::vector<MessageBoxCall> boxes;
+  // Runs once inside the next message box, before it is answered.
+  std::function<void()> while_box_open;
+  // Set by CloseModalUi: boxes return kIdNone from then on.
+  bool modal_closed = false;
+  void CloseModalUi() override {
+    modal_closed = true;
+    log.push_back("CloseModalUi");
+  }
   std::vector<std::string> activated;
   std::vector<std::pair<std::uint32_t, NotifyIconBytes>> notify_calls;
   std::vector<ProcessCall> processes;

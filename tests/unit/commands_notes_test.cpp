@@ -55,6 +55,22 @@ TEST_F(Commands, QuitAsksAndYesEndsTheProgram) {
   EXPECT_EQ(tk_.quit_code, 0);
 }
 
+TEST_F(Commands, EndingWhileConfirmExitIsOpenEndsWithoutAnAnswerAndNothingComesBack) {
+  // The window minimised, as when Quit is chosen from the tray menu: a "No"
+  // would bring it back.
+  main().Show();
+  main().SetWindowState(1);
+  tk_.answers = {kIdNo};
+  tk_.while_box_open = [this] { program_.Shutdown(); };
+  main().RaiseMenuClick("mnuQuitApp");
+  EXPECT_EQ(tk_.notify_calls.back().first, kNimDelete);
+  EXPECT_EQ(tk_.settings["Dayvane/frmMain/WindowState"], " 1");
+  EXPECT_FALSE(program_.main.IsLoaded());
+  EXPECT_FALSE(tk_.TrayChanged);
+  EXPECT_EQ(tk_.quit_code, 0);
+  EXPECT_EQ(tk_.answers.size(), 1U);  // the box got no answer
+}
+
 TEST_F(Commands, QuitNoBringsBackOnlyAMinimisedWindow) {
   // Hidden but not minimised (never shown since the start): nothing happens.
   tk_.answers = {kIdNo};

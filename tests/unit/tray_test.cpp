@@ -80,6 +80,30 @@ TEST_F(Tray, DecodingRoundsHalfEvenAndFailsBeforeTheFlag) {
   EXPECT_EQ(tk_.boxes.back().prompt, "Run-time error '6':\n\nOverflow");
 }
 
+TEST_F(Tray, LosingTheTrayShowsAHiddenWindowAndAReturningTrayLeavesItShown) {
+  ASSERT_TRUE(tk_.TrayChanged);
+  tk_.TrayChanged(true);
+  EXPECT_FALSE(main().Visible());
+  // Minimised, and so hidden: the window comes back in normal state.
+  main().Show();
+  main().SetWindowState(1);
+  ASSERT_FALSE(main().Visible());
+  tk_.tray_available = false;
+  tk_.TrayChanged(false);
+  EXPECT_TRUE(main().Visible());
+  EXPECT_EQ(main().WindowState(), 0);
+  // Minimising without a tray keeps it on screen; a tray back changes
+  // nothing until the user minimises it again.
+  main().SetWindowState(1);
+  EXPECT_TRUE(main().Visible());
+  tk_.tray_available = true;
+  tk_.TrayChanged(true);
+  EXPECT_TRUE(main().Visible());
+  main().SetWindowState(0);
+  main().SetWindowState(1);
+  EXPECT_FALSE(main().Visible());
+}
+
 TEST_F(Tray, MouseMovesOfOtherControlsAreNotTrayMessages) {
   main().RaiseMouseMove(main().control("Calendar1"), 0, 0, 515 * 15, 0);
   EXPECT_FALSE(main().Visible());
