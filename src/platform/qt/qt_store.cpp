@@ -27,6 +27,9 @@ std::optional<std::string> ReadStoredSetting(QSettings& settings, const std::str
 
 bool WriteStoredSettings(QSettings& settings, const std::string& section,
                          const SettingValues& values) {
+  // Compared with what the file holds now: another program (or the user)
+  // may have changed or removed it since it was read.
+  settings.sync();
   bool changed = false;
   const QString group = QString::fromStdString(section) + "/";
   for (const auto& [key, value] : values) {
