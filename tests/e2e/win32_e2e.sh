@@ -9,18 +9,19 @@
 #
 #   win32_e2e.sh DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]
 #
-# Each run has its own Wine prefix, made at the start and removed at the end.
+# The prefix is the run's shared one (DAYVANE_WINEPREFIX, without the
+# program's settings) or one of its own, made at the start and removed at
+# the end. A 64-bit Dayvane.exe runs on Wine's 64-bit loader.
 set -u
 [ $# -ge 2 ] || { echo "usage: $0 DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]" >&2; exit 2; }
 exe=$(realpath "$1")
 notepad=$(realpath "$2")
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/wine_check.sh"
-wine_check_or_skip win32_e2e
+wine_pick win32_e2e "$exe"
 e2e_init "${3:-}"
 rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
-
-export WINEPREFIX="$E2E_TMP/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+e2e_log "Dayvane.exe: $(pe_machine "$exe"), on $WINE"
 W32_PID=''
 
 w32_stop_wine() {
@@ -41,15 +42,15 @@ cp "$notepad" "$prog/notepad.exe"
 prog_win="Z:$(tr / '\\' <<<"$prog")"
 
 started=$SECONDS
-e2e_log "making the Wine prefix"
-(unset DISPLAY; wineboot --init >/dev/null 2>&1; wineserver -w)
-e2e_log "prefix made in $((SECONDS - started)) s"
-e2e_check "the Wine prefix is made" test -f "$WINEPREFIX/system.reg"
+wine_prefix_open "$E2E_TMP/wine"
+e2e_check "the Wine prefix is ready ($WINEPREFIX)" test -f "$WINEPREFIX/system.reg"
+# A shared prefix starts without the program's settings, as a new one does.
+(unset DISPLAY; "$WINE" reg delete 'HKCU\Software\Dayvane' /f >/dev/null 2>&1; wineserver -w)
 
 e2e_start_x && e2e_start_wm || exit 1
 
 w32_start() {
-  (cd "$prog" && exec wine Dayvane.exe) >>"$E2E_ARTIFACTS/dayvane.log" 2>&1 &
+  (cd "$prog" && exec "$WINE" Dayvane.exe) >>"$E2E_ARTIFACTS/dayvane.log" 2>&1 &
   W32_PID=$!
 }
 w32_running() { [ -n "$W32_PID" ] && e2e_pid_alive "$W32_PID"; }
@@ -185,7 +186,7 @@ e2e_check "the icon is gone" \
   eval "! xdotool search --onlyvisible --name '^Wine System Tray\$' >/dev/null"
 
 # The placement in the registry: five texts such as " 1234".
-wine reg query 'HKCU\Software\Dayvane\frmMain' 2>/dev/null | tr -d '\r' >"$E2E_ARTIFACTS/registry.txt"
+"$WINE" reg query 'HKCU\Software\Dayvane\frmMain' 2>/dev/null | tr -d '\r' >"$E2E_ARTIFACTS/registry.txt"
 cat "$E2E_ARTIFACTS/registry.txt" >&2
 for key in Left Top Width Height WindowState; do
   value=$(sed -n "s/^    $key    REG_SZ    \(.*\)\$/\1/p" "$E2E_ARTIFACTS/registry.txt")
