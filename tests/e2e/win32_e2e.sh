@@ -6,6 +6,7 @@
 # editor (a stand-in notepad.exe in the program folder); the tray menu and
 # Quit; the placement in the registry. Then a restart with trayer as the
 # tray host: the icon docks there, the placement comes back, Quit again.
+# Last, the shell's tray dies (explorer.exe killed): the window is shown.
 #
 #   win32_e2e.sh DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]
 #
@@ -226,6 +227,41 @@ w32_quit "$ix" "$iy" 09
 e2e_wait_for 10 eval '! e2e_tray_icon_pos explorer'
 e2e_shot 10-ended
 e2e_check "the docked icon is gone" eval '! e2e_tray_icon_pos explorer'
+w32_stop_wine
+
+# --- Third run: the tray goes away and does not come back --------------------
+w32_start
+splash=$(e2e_wait_window '^Form1$' 30)
+read -r sx sy _ < <(w32_geometry "$splash")
+[ -n "$splash" ] && xdotool mousemove $((sx + 150)) $((sy + 112)) click 1
+read -r ix iy icon < <(e2e_tray_wait_icon 15 explorer)
+e2e_check "the icon docks in trayer once more" test -n "${icon:-}"
+e2e_check "the main window is hidden while the icon is there" \
+  eval "! xdotool search --onlyvisible --name '^Dayvane v2\.0\$' >/dev/null"
+# Wine's explorer.exe holds the shell's tray window (Shell_TrayWnd).
+shell=$(pgrep -f '[Ee]xplorer\.exe' | head -1)
+e2e_check "the shell's process is found ($shell)" test -n "$shell"
+[ -n "$shell" ] && kill -9 "$shell"
+main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
+sleep 0.5
+e2e_shot 11-tray-gone
+e2e_check "with the tray gone the window is shown" test -n "$main"
+e2e_check "the program runs on" w32_running
+if [ -n "$main" ]; then
+  # The menu bar's Quit, then the one item of its menu.
+  read -r mx my _ < <(w32_geometry "$main")
+  xdotool mousemove $((mx + 98)) $((my + 10)) sleep 0.3 click 1
+  e2e_wait_for 5 w32_popup
+  menu=$(w32_popup)
+  e2e_shot 12-menu-bar-quit
+  read -r x y w h _ < <(w32_geometry "$menu")
+  [ -n "$menu" ] && xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.2 click 1
+  box=$(e2e_wait_window '^Confirm Exit$' 10)
+  e2e_check "its menu bar's Quit asks \"Confirm Exit\"" test -n "$box"
+  [ -n "$box" ] && xdotool windowactivate --sync "$box" sleep 0.3 key y
+  e2e_wait_for 15 eval '! w32_running'
+  e2e_check "Yes ends the program" eval '! w32_running'
+fi
 w32_stop_wine
 
 e2e_log "Wine part took $((SECONDS - started)) s"

@@ -210,6 +210,7 @@ Win32Toolkit::Win32Toolkit(HINSTANCE instance, std::string title) : instance_(in
 }
 
 Win32Toolkit::~Win32Toolkit() {
+  StopWatchingTray();
   if (message_window_ != nullptr) {
     SetWindowLongPtrA(message_window_, GWLP_USERDATA, 0);
     DestroyWindow(message_window_);
@@ -375,16 +376,67 @@ bool Win32Toolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& re
   if (operation == kNimAdd) {
     last_add_ok_ = ok;
     icons_[key] = record;
+    if (ok) WatchTray();
   } else if (operation == kNimDelete) {
     icons_.erase(key);
+    if (icons_.empty()) StopWatchingTray();
   }
   return ok;
 }
 
+// The shell's tray came (back): its icons again. One it refuses leaves its
+// program unreachable: that program's window is shown.
 void Win32Toolkit::ReAddIcons() {
+  if (icons_.empty()) return;
+  bool all_ok = true;
   for (const auto& [key, record] : icons_) {
     NOTIFYICONDATAA data = NativeNotifyIcon(record);
     last_add_ok_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+    all_ok = all_ok && last_add_ok_;
+  }
+  if (all_ok) {
+    WatchTray();
+  } else {
+    ShowIconOwners();
+  }
+}
+
+void Win32Toolkit::WatchTray() {
+  HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+  DWORD process_id = 0;
+  if (tray != nullptr) GetWindowThreadProcessId(tray, &process_id);
+  if (tray_process_ != nullptr && process_id == tray_process_id_) return;
+  StopWatchingTray();
+  if (process_id == 0 || process_id == GetCurrentProcessId()) return;
+  tray_process_ = OpenProcess(SYNCHRONIZE, FALSE, process_id);
+  if (tray_process_ != nullptr) tray_process_id_ = process_id;
+}
+
+void Win32Toolkit::StopWatchingTray() {
+  if (tray_process_ != nullptr) CloseHandle(tray_process_);
+  tray_process_ = nullptr;
+  tray_process_id_ = 0;
+}
+
+void Win32Toolkit::OnTrayGone() {
+  StopWatchingTray();
+  if (icons_.empty()) return;
+  if (FindWindowA("Shell_TrayWnd", nullptr) != nullptr) {
+    // A new shell is there already: its "TaskbarCreated" brings the icons
+    // back.
+    WatchTray();
+    return;
+  }
+  last_add_ok_ = false;
+  ShowIconOwners();
+}
+
+void Win32Toolkit::ShowIconOwners() {
+  for (const auto& [key, record] : icons_) {
+    const NotifyIconData fields = NotifyIconFromBytes(record);
+    if ((fields.uFlags & kNifMessage) == 0) continue;
+    PostMessageA(HandleFrom32<HWND>(fields.hWnd), fields.uCallbackMessage, fields.uID,
+                 WM_LBUTTONDBLCLK);
   }
 }
 
@@ -422,11 +474,19 @@ std::string Win32Toolkit::FromAnsi(const std::string& ansi) const {
 
 int Win32Toolkit::Run() {
   MSG message{};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+  for (;;) {
+    // Sleeps until a message comes or the tray's process ends.
+    const DWORD handles = tray_process_ != nullptr ? 1 : 0;
+    const DWORD woke = MsgWaitForMultipleObjectsEx(handles, handles != 0 ? &tray_process_ : nullptr,
+                                                   INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (handles != 0 && woke == WAIT_OBJECT_0) OnTrayGone();
+    if (woke == WAIT_FAILED) StopWatchingTray();  // rather than wake at once for ever
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
   }
-  return static_cast<int>(message.wParam);
 }
 
 void Win32Toolkit::Quit(int exit_code) { PostQuitMessage(exit_code); }
