@@ -59,6 +59,15 @@ class Win32Toolkit : public Toolkit {
   static LRESULT CALLBACK MessageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void OnTimer(UINT_PTR id);
   void ReAddIcons();
+  // The tray going away: the end of the process of the shell's tray window
+  // wakes the event loop, without a timer.
+  void WatchTray();
+  void StopWatchingTray();
+  void OnTrayGone();
+  // Every icon's window hears a double-click on its icon: the program shows
+  // its window as when the user double-clicks, since with no tray there is
+  // no other way back to it.
+  void ShowIconOwners();
 
   HINSTANCE instance_;
   AppInfo app_info_;
@@ -70,6 +79,8 @@ class Win32Toolkit : public Toolkit {
   // them when it restarts.
   std::map<std::pair<std::uint32_t, std::uint32_t>, NotifyIconBytes> icons_;
   bool last_add_ok_ = false;
+  HANDLE tray_process_ = nullptr;
+  DWORD tray_process_id_ = 0;
 };
 
 // The system's text for an error code, without the closing full stop.

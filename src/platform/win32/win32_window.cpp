@@ -19,10 +19,6 @@ constexpr const char* kPictureClass = "DayvanePicture";
 constexpr UINT kFirstCommand = 100;
 constexpr UINT_PTR kCalendarSubclass = 1;
 
-std::uint32_t Handle32(const void* handle) {
-  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
-}
-
 std::uint16_t Get16(Bytes bytes, std::size_t offset) {
   return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
 }
