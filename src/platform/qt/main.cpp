@@ -7,10 +7,12 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/frm_main.h"
 #include "forms/designs.h"
 #include "platform/qt/qt_toolkit.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -24,6 +26,7 @@ void OnSignal(int number) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const char* trace = std::getenv("DAYVANE_TRACE")) dv::OpenTrace(trace);
   QApplication app(argc, argv);
   QApplication::setApplicationName("dayvane");
   dv::qt::QtToolkit toolkit(app, dv::kProductTitle);
@@ -51,7 +54,6 @@ int main(int argc, char** argv) {
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                    [&program](QSessionManager& /*manager*/) { program.Shutdown(); });
   // Whatever else makes Qt leave its event loop, the end is in order too.
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app,
-                   [&program] { program.Shutdown(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.Shutdown(); });
   return program.Run();
 }

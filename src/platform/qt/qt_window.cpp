@@ -19,6 +19,7 @@
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/x11.h"
 #include "platform/services.h"
+#include "platform/trace.h"
 
 namespace dv::qt {
 
@@ -178,7 +179,7 @@ void FormWidget::paintEvent(QPaintEvent* event) {
   if (owner == nullptr) return;
   // The first paint comes once the window is mapped: the window manager has
   // placed it by then.
-  owner->WidgetShown();
+  owner->WidgetPainted();
   const QVariant picture = property("dayvane-picture");
   if (!picture.isValid()) return;
   QPainter painter(this);
@@ -227,12 +228,12 @@ double QtControl::Day() const { return calendar()->selectedDate().day(); }
 
 void QtControl::Place() {
   if (!native_) return;
-  native_->setGeometry(
-      ToLogical(ToQRect(PixelRect(Left(), Top(), Width(), Height(), window_.tpp())), window_.dpr()));
+  native_->setGeometry(ToLogical(
+      ToQRect(PixelRect(Left(), Top(), Width(), Height(), window_.tpp())), window_.dpr()));
 }
 
-QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner)
-    : Window(&owner),
+QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form* owner)
+    : Window(owner),
       toolkit_(toolkit),
       design_(design),
       tpp_(toolkit.TwipsPerPixelX()),
@@ -265,7 +266,7 @@ QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner)
     BuildMenus();
   }
   client_ = new QWidget(widget_);
-  BuildControls(owner);
+  BuildControls();
   handle_ = toolkit.Register(this);
 
   if (design.border == Border::None) {
@@ -317,7 +318,7 @@ void QtWindow::BuildMenus() {
   }
 }
 
-void QtWindow::BuildControls(Form& /*owner*/) {
+void QtWindow::BuildControls() {
   for (const ControlDesign& design : design_.controls) {
     QWidget* native = nullptr;
     switch (design.kind) {
@@ -458,6 +459,7 @@ void QtWindow::SetVisible(bool value) {
     if (OnScreenNormal()) normal_ = Outer();
     shown_ = false;
     placing_ = false;
+    painted_ = false;
     widget_->hide();
     return;
   }
@@ -561,6 +563,15 @@ void QtWindow::WidgetStateChanged() {
 }
 
 void QtWindow::WidgetShown() { CheckPlacement(); }
+
+void QtWindow::WidgetPainted() {
+  if (shown_ && !painted_) {
+    painted_ = true;
+    Trace("shown " + design_.name);
+    toolkit_.WindowPainted();
+  }
+  CheckPlacement();
+}
 
 void QtWindow::CheckPlacement() {
   // Window managers differ in when they report the frame (before or after

@@ -33,13 +33,13 @@ static_assert(offsetof(NOTIFYICONDATAA, hWnd) == 4 && offsetof(NOTIFYICONDATAA, 
               "NOTIFYICONDATAA's fields where the core puts them");
 #endif
 
-NOTIFYICONDATAA NativeNotifyIcon(const NotifyIconBytes& record) {
+NOTIFYICONDATAA NativeNotifyIcon(const NotifyIconData& fields) {
   NOTIFYICONDATAA data{};
   if constexpr (kCoreRecordsAreNative) {
+    const NotifyIconBytes record = ToBytes(fields);
     std::memcpy(&data, record.data(), record.size());
     return data;
   }
-  const NotifyIconData fields = NotifyIconFromBytes(record);
   // The core's 88 bytes are the record's first form: the native size of it.
   data.cbSize = fields.cbSize == kNotifyIconDataSize ? NOTIFYICONDATAA_V1_SIZE : fields.cbSize;
   data.hWnd = HandleFrom32<HWND>(fields.hWnd);
@@ -52,14 +52,14 @@ NOTIFYICONDATAA NativeNotifyIcon(const NotifyIconBytes& record) {
   return data;
 }
 
-STARTUPINFOA NativeStartupInfo(const StartupInfoBytes& record) {
+STARTUPINFOA NativeStartupInfo(const StartupInfo& fields) {
   STARTUPINFOA start{};
   if constexpr (kCoreRecordsAreNative) {
+    const StartupInfoBytes record = ToBytes(fields);
     std::memcpy(&start, record.data(), record.size());
     return start;
   }
   // The pointers and handles stay null, as in the core's record.
-  const StartupInfo fields = StartupInfoFromBytes(record);
   start.cb = fields.cb == kStartupInfoSize ? sizeof(STARTUPINFOA) : fields.cb;
   start.dwX = fields.dwX;
   start.dwY = fields.dwY;
@@ -397,11 +397,10 @@ void Win32Toolkit::WriteSettings(const std::string& app, const std::string& sect
   }
 }
 
-bool Win32Toolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) {
+bool Win32Toolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& record) {
   NOTIFYICONDATAA data = NativeNotifyIcon(record);
   const bool ok = Shell_NotifyIconA(operation, &data) != FALSE;
-  const NotifyIconData fields = NotifyIconFromBytes(record);
-  const auto key = std::make_pair(fields.hWnd, fields.uID);
+  const auto key = std::make_pair(record.hWnd, record.uID);
   if (operation == kNimAdd) {
     last_add_ok_ = ok;
     icons_[key] = record;
@@ -426,7 +425,7 @@ void Win32Toolkit::ReAddIcons() {
   if (all_ok) {
     WatchTray();
   } else {
-    ShowIconOwners();
+    TellTrayGone();
   }
 }
 
@@ -457,23 +456,20 @@ void Win32Toolkit::OnTrayGone() {
     return;
   }
   last_add_ok_ = false;
-  ShowIconOwners();
+  TellTrayGone();
 }
 
-void Win32Toolkit::ShowIconOwners() {
-  for (const auto& [key, record] : icons_) {
-    const NotifyIconData fields = NotifyIconFromBytes(record);
-    if ((fields.uFlags & kNifMessage) == 0) continue;
-    PostMessageA(HandleFrom32<HWND>(fields.hWnd), fields.uCallbackMessage, fields.uID,
-                 WM_LBUTTONDBLCLK);
-  }
+// No tray shows the icons: the program is told, and shows what would
+// otherwise be out of reach.
+void Win32Toolkit::TellTrayGone() {
+  if (TrayChanged) TrayChanged(false);
 }
 
 bool Win32Toolkit::TrayAvailable() const {
   return last_add_ok_ || FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
 }
 
-bool Win32Toolkit::CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+bool Win32Toolkit::CreateProcess(const std::string& command_line, const StartupInfo& startup,
                                  ProcessInformation& info, std::string& error) {
   STARTUPINFOA start = NativeStartupInfo(startup);
   std::vector<char> line(command_line.begin(), command_line.end());

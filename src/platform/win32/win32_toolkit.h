@@ -38,9 +38,9 @@ class Win32Toolkit : public Toolkit {
                     const std::string& value) override;
   void WriteSettings(const std::string& app, const std::string& section,
                      const SettingValues& values) override;
-  bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) override;
+  bool NotifyIcon(std::uint32_t operation, const NotifyIconData& record) override;
   bool TrayAvailable() const override;
-  bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+  bool CreateProcess(const std::string& command_line, const StartupInfo& startup,
                      ProcessInformation& info, std::string& error) override;
   std::string ToAnsi(const std::string& utf8) const override;
   std::string FromAnsi(const std::string& ansi) const override;
@@ -64,10 +64,9 @@ class Win32Toolkit : public Toolkit {
   void WatchTray();
   void StopWatchingTray();
   void OnTrayGone();
-  // Every icon's window hears a double-click on its icon: the program shows
-  // its window as when the user double-clicks, since with no tray there is
-  // no other way back to it.
-  void ShowIconOwners();
+  // No tray shows the icons: the program is told (TrayChanged), and shows
+  // its window, since there is no other way back to it.
+  void TellTrayGone();
 
   HINSTANCE instance_;
   AppInfo app_info_;
@@ -77,7 +76,7 @@ class Win32Toolkit : public Toolkit {
   std::map<UINT_PTR, std::function<void()>*> timers_;
   // Every icon added and not deleted, by window and id: the shell forgets
   // them when it restarts.
-  std::map<std::pair<std::uint32_t, std::uint32_t>, NotifyIconBytes> icons_;
+  std::map<std::pair<std::uint32_t, std::uint32_t>, NotifyIconData> icons_;
   bool last_add_ok_ = false;
   HANDLE tray_process_ = nullptr;
   DWORD tray_process_id_ = 0;
