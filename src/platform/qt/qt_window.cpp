@@ -580,10 +580,10 @@ void QtWindow::CheckPlacement() {
   // frame known, the frame is compared with where the program put it and
   // moved by the difference.
   if (!placing_ || !widget_->isVisible() || state_ != 0) return;
-  // Not mapped and framed yet: a later configure event comes.
+  // Not mapped yet: a later configure event or paint comes.
   if (!x11::Viewable(widget_).value_or(true)) return;
-  const QMargins real = FrameOnScreen();
-  if (real.isNull()) return;
+  // Mapped, so placed: a frame not reported yet is the one expected.
+  const QMargins real = FrameOnScreen().isNull() ? frame_ : FrameOnScreen();
   if (real != frame_) {
     frame_ = real;
     known_frame = real;
@@ -604,6 +604,7 @@ void QtWindow::CheckPlacement() {
   // takes the request as the frame's or the client's corner, moving the
   // request by the remaining difference gets there.
   const QPoint shift = normal_.topLeft() - actual.topLeft();
+  Trace("placement-corrected " + std::to_string(shift.x()) + " " + std::to_string(shift.y()));
   const qreal ratio = dpr();
   if (corrections_ == 1) request_ = ClientOnScreen().topLeft();
   request_ += shift;
