@@ -44,11 +44,11 @@ shot() {
 # changed A B: "W H X Y" of the box round the pixels that differ; fails
 # when none do.
 changed() {
-  local diff
+  local diff box
   diff=$(compare -metric AE "$1" "$2" null: 2>&1) || true
   [ "${diff%% *}" != 0 ] || return 1
-  convert "$1" "$2" -compose difference -composite -threshold 0 -trim \
-    -format '%w %h %X %Y' info: | tr -d +
+  box=$(convert "$1" "$2" -compose difference -composite -threshold 0 -trim \
+    -format '%w %h %X %Y' info:) && [ -n "$box" ] && echo "${box//+/}"
 }
 # wait_change BEFORE: waits (up to 3 s) for the window to differ from
 # BEFORE; sets AFTER, BOX ("W H X Y") and TOOK (ms from T0 to the shot
