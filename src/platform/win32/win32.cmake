@@ -4,6 +4,7 @@ enable_language(RC)
 
 add_executable(dayvane_win32 WIN32
   src/platform/win32/main.cpp
+  src/platform/win32/win32_diary.cpp
   src/platform/win32/win32_toolkit.cpp
   src/platform/win32/win32_window.cpp
   src/platform/win32/dayvane.rc)

@@ -396,12 +396,23 @@ std::string Win32Toolkit::FromAnsi(const std::string& ansi) const {
 }
 
 int Win32Toolkit::Run() {
+  // Messages, and the one handle that is waited for besides them (the
+  // notes folder's change notification while the calendar is shown).
   MSG message{};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+  for (;;) {
+    const DWORD handles = wait_handle_ != nullptr ? 1 : 0;
+    const DWORD woken =
+        MsgWaitForMultipleObjects(handles, &wait_handle_, FALSE, INFINITE, QS_ALLINPUT);
+    if (handles == 1 && woken == WAIT_OBJECT_0) {
+      if (wait_signalled_) wait_signalled_();
+      continue;
+    }
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
   }
-  return static_cast<int>(message.wParam);
 }
 
 void Win32Toolkit::Quit(int exit_code) { PostQuitMessage(exit_code); }
