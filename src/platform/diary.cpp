@@ -86,7 +86,7 @@ std::optional<std::u32string> DecodeUtf8(std::string_view bytes) {
     char32_t c = 0;
     char32_t min = 0;
     if (b < 0x80) {
-      out += b;
+      out += static_cast<char32_t>(b);
       ++i;
       continue;
     }
@@ -124,7 +124,7 @@ std::u32string DecodeUtf16(std::string_view bytes, bool big_endian) {
     if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
       const char32_t low = unit(i + 2);
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        out += 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        out += static_cast<char32_t>(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
         i += 2;
         continue;
       }
