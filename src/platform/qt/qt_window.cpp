@@ -16,6 +16,7 @@
 
 #include "platform/errors.h"
 #include "platform/forms.h"
+#include "platform/qt/diary_calendar.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/x11.h"
 #include "platform/services.h"
@@ -69,9 +70,7 @@ void ApplyLook(QCalendarWidget* calendar, const CalendarLook& look) {
   calendar->setHorizontalHeaderFormat(look.show_days ? QCalendarWidget::ShortDayNames
                                                      : QCalendarWidget::NoHorizontalHeader);
   calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-  // The control's first day of the week 1 is Sunday.
-  calendar->setFirstDayOfWeek(
-      static_cast<Qt::DayOfWeek>(look.first_day == 1 ? 7 : look.first_day - 1));
+  // The first day of the week is the user's (DiaryCalendar).
   calendar->setFont(ToQFont(look.grid_font));
 
   // Day formats are merged into the day-name row as well: keep them empty
@@ -326,7 +325,7 @@ void QtWindow::BuildControls() {
         AddTimer(design, toolkit_);
         continue;
       case ControlKind::Calendar: {
-        auto* calendar = new QCalendarWidget(client_);
+        auto* calendar = new DiaryCalendar(client_, toolkit_.App().Path);
         ApplyLook(calendar, design.calendar);
         native = calendar;
         break;

@@ -14,6 +14,7 @@ configure_file(${CMAKE_CURRENT_SOURCE_DIR}/src/platform/win32/dayvane.manifest.i
 
 add_executable(dayvane_win32 WIN32
   src/platform/win32/main.cpp
+  src/platform/win32/win32_diary.cpp
   src/platform/win32/win32_toolkit.cpp
   src/platform/win32/win32_window.cpp
   src/platform/win32/dayvane.rc)

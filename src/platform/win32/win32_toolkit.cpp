@@ -1,6 +1,7 @@
 #include "platform/win32/win32_toolkit.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -500,12 +501,22 @@ std::string Win32Toolkit::FromAnsi(const std::string& ansi) const {
 int Win32Toolkit::Run() {
   MSG message{};
   for (;;) {
-    // Sleeps until a message comes or the tray's process ends.
-    const DWORD handles = tray_process_ != nullptr ? 1 : 0;
-    const DWORD woke = MsgWaitForMultipleObjectsEx(handles, handles != 0 ? &tray_process_ : nullptr,
+    // Sleeps until a message comes, the tray's process ends (while icons
+    // are shown) or the notes folder changes (while the calendar is shown).
+    std::array<HANDLE, 2> handles{};
+    DWORD count = 0;
+    if (tray_process_ != nullptr) handles[count++] = tray_process_;
+    const DWORD folder = count;
+    if (wait_handle_ != nullptr) handles[count++] = wait_handle_;
+    const DWORD woke = MsgWaitForMultipleObjectsEx(count, count != 0 ? handles.data() : nullptr,
                                                    INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (handles != 0 && woke == WAIT_OBJECT_0) OnTrayGone();
-    if (woke == WAIT_FAILED) StopWatchingTray();  // rather than wake at once for ever
+    if (woke == WAIT_FAILED) {
+      StopWatchingTray();  // rather than wake at once for ever
+    } else if (tray_process_ != nullptr && woke == WAIT_OBJECT_0) {
+      OnTrayGone();
+    } else if (wait_handle_ != nullptr && woke == WAIT_OBJECT_0 + folder && wait_signalled_) {
+      wait_signalled_();
+    }
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
       TranslateMessage(&message);

@@ -54,6 +54,11 @@ class Win32Toolkit : public Toolkit {
   UINT_PTR AddTimer(std::function<void()>* tick);
   void RemoveTimer(UINT_PTR id);
   HWND message_window() const { return message_window_; }
+  // A handle the event loop waits for besides messages; null for none.
+  void SetWaitHandle(HANDLE handle, std::function<void()> signalled) {
+    wait_handle_ = handle;
+    wait_signalled_ = std::move(signalled);
+  }
 
  private:
   static LRESULT CALLBACK MessageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -80,6 +85,8 @@ class Win32Toolkit : public Toolkit {
   bool last_add_ok_ = false;
   HANDLE tray_process_ = nullptr;
   DWORD tray_process_id_ = 0;
+  HANDLE wait_handle_ = nullptr;
+  std::function<void()> wait_signalled_;
 };
 
 // The system's text for an error code, without the closing full stop.
