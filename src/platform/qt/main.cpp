@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/frm_main.h"
+#include "app/program.h"
 #include "forms/designs.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/trace.h"

@@ -20,6 +20,7 @@
 #include "platform/qt/diary_calendar.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/x11.h"
+#include "platform/screen.h"
 #include "platform/services.h"
 #include "platform/trace.h"
 

@@ -1,5 +1,5 @@
 // Dayvane on Windows.
-#include "app/frm_main.h"
+#include "app/program.h"
 #include "forms/designs.h"
 #include "platform/win32/win32_toolkit.h"
 
