@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/object.h"
+#include "platform/window.h"
 
 namespace dv {
 

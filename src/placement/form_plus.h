@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/object.h"
 #include "platform/toolkit.h"
+#include "platform/window.h"
 
 namespace dv {
 

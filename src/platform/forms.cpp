@@ -15,6 +15,8 @@ Form::~Form() = default;
 
 Toolkit& Form::toolkit() const { return forms_.toolkit(); }
 
+void Form::Deliver(const std::function<void()>& handler) { forms_.Deliver(handler); }
+
 Window& Form::window() {
   Load();
   return *window_;

@@ -8,21 +8,23 @@
 #include <vector>
 
 #include "platform/design.h"
-#include "platform/object.h"
+#include "platform/window.h"
 
 namespace dv {
 
 class Toolkit;
 class Forms;
 
-class Form : public FormEvents {
+class Form : public WindowOwner {
  public:
   Form(Forms& forms, const FormDesign& design);
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
   ~Form() override;
 
-  const FormDesign& design() const { return design_; }
+  const FormDesign& design() const override { return design_; }
+  void Deliver(const std::function<void()>& handler) override;
+  void CloseRequested(int reason) override { Unload(reason); }
   bool IsLoaded() const { return window_ != nullptr; }
   // The window; loads it first when it is not loaded.
   Window& window();

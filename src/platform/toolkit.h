@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/design.h"
-#include "platform/object.h"
 #include "platform/records.h"
 #include "platform/screen.h"
+#include "platform/window.h"
 
 namespace dv {
 
@@ -36,13 +36,6 @@ struct TopLevelWindow {
 class OpenFile {
  public:
   virtual ~OpenFile() = default;
-};
-
-class NativeTimer {
- public:
-  virtual ~NativeTimer() = default;
-  virtual void Start(std::int32_t milliseconds) = 0;
-  virtual void Stop() = 0;
 };
 
 // Message box buttons, icons and results.
@@ -78,7 +71,7 @@ class Toolkit {
 
   // Windows: builds a window hidden from its design; `owner` receives its
   // notifications.
-  virtual std::unique_ptr<Window> CreateWindow(const FormDesign& design, Form& owner) = 0;
+  virtual std::unique_ptr<Window> CreateWindow(const FormDesign& design, WindowOwner& owner) = 0;
   // The window of `design` will be created soon: the toolkit may build it
   // ahead, when it has nothing else to do. CreateWindow then hands it over.
   virtual void Prepare(const FormDesign& /*design*/) {}

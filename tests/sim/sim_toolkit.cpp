@@ -157,7 +157,7 @@ void SimControl::Today() {
   if (on_today) on_today();
 }
 
-SimWindow::SimWindow(SimToolkit& toolkit, Form* owner, std::string name)
+SimWindow::SimWindow(SimToolkit& toolkit, WindowOwner* owner, std::string name)
     : Window(owner), toolkit_(toolkit), name_(std::move(name)), handle_(next_handle++) {
   book.owner = name_;
   book.log = &toolkit.log;
@@ -298,7 +298,7 @@ std::int32_t SimToolkit::SystemMetric(int index) const {
   return index == 0 ? screen_width : screen_height;
 }
 
-std::unique_ptr<Window> SimToolkit::CreateWindow(const FormDesign& design, Form& owner) {
+std::unique_ptr<Window> SimToolkit::CreateWindow(const FormDesign& design, WindowOwner& owner) {
   auto window = std::make_unique<SimWindow>(*this, &owner, design.name);
   window->caption = design.caption;
   if (design.menus.empty()) window->frame_height -= 300;

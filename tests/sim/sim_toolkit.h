@@ -15,8 +15,8 @@
 
 #include "platform/errors.h"
 #include "platform/forms.h"
-#include "platform/object.h"
 #include "platform/toolkit.h"
+#include "platform/window.h"
 
 namespace dv::sim {
 
@@ -103,9 +103,13 @@ class SimToolkit;
 
 class SimWindow : public Window {
  public:
-  SimWindow(SimToolkit& toolkit, Form* owner, std::string name);
+  SimWindow(SimToolkit& toolkit, WindowOwner* owner, std::string name);
   ~SimWindow() override;
-  void AddTimerForSim(const ControlDesign& design, Toolkit& toolkit) { AddTimer(design, toolkit); }
+  void AddTimerForSim(const ControlDesign& design, Toolkit& toolkit) {
+    AddTimer(design, [&toolkit](std::function<void()> tick) {
+      return toolkit.CreateTimer(std::move(tick));
+    });
+  }
 
   std::string Name() const override;
   Single Left() const override { return Get("Left"); }
@@ -174,7 +178,7 @@ class SimToolkit : public Toolkit {
   Single TwipsPerPixelY() const override { return twips_per_pixel; }
   std::int32_t SystemMetric(int index) const override;
   std::vector<Rect> WorkAreas() const override { return work_areas; }
-  std::unique_ptr<Window> CreateWindow(const FormDesign& design, Form& owner) override;
+  std::unique_ptr<Window> CreateWindow(const FormDesign& design, WindowOwner& owner) override;
   std::unique_ptr<NativeTimer> CreateTimer(std::function<void()> tick) override;
   int ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) override;
   std::vector<TopLevelWindow> TopLevelWindows() const override;

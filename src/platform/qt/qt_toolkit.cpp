@@ -118,7 +118,7 @@ std::vector<Rect> QtToolkit::WorkAreas() const {
   return areas;
 }
 
-std::unique_ptr<Window> QtToolkit::CreateWindow(const FormDesign& design, Form& owner) {
+std::unique_ptr<Window> QtToolkit::CreateWindow(const FormDesign& design, WindowOwner& owner) {
   const auto prepared = prepared_.find(&design);
   if (prepared != prepared_.end()) {
     std::unique_ptr<QtWindow> window = std::move(prepared->second);

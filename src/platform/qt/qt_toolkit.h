@@ -35,7 +35,7 @@ class QtToolkit : public Toolkit {
   Single TwipsPerPixelY() const override;
   std::int32_t SystemMetric(int index) const override;
   std::vector<Rect> WorkAreas() const override;
-  std::unique_ptr<Window> CreateWindow(const FormDesign& design, Form& owner) override;
+  std::unique_ptr<Window> CreateWindow(const FormDesign& design, WindowOwner& owner) override;
   void Prepare(const FormDesign& design) override;
   // A window has been painted for the first time since it was shown.
   void WindowPainted();

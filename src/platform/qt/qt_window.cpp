@@ -233,7 +233,7 @@ void QtControl::Place() {
       ToQRect(PixelRect(Left(), Top(), Width(), Height(), window_.tpp())), window_.dpr()));
 }
 
-QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form* owner)
+QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, WindowOwner* owner)
     : Window(owner),
       toolkit_(toolkit),
       design_(design),
@@ -324,7 +324,9 @@ void QtWindow::BuildControls() {
     QWidget* native = nullptr;
     switch (design.kind) {
       case ControlKind::Timer:
-        AddTimer(design, toolkit_);
+        AddTimer(design, [this](std::function<void()> tick) {
+          return toolkit_.CreateTimer(std::move(tick));
+        });
         continue;
       case ControlKind::Calendar: {
         auto* calendar = new DiaryCalendar(client_, toolkit_.App().Path);

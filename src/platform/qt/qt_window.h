@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/object.h"
+#include "platform/window.h"
 
 class QCalendarWidget;
 class QMenu;
@@ -64,7 +64,7 @@ class QtControl : public PlacedControl {
 class QtWindow : public Window {
  public:
   // `owner` may be null for a window built ahead (see Attach).
-  QtWindow(QtToolkit& toolkit, const FormDesign& design, Form* owner);
+  QtWindow(QtToolkit& toolkit, const FormDesign& design, WindowOwner* owner);
   ~QtWindow() override;
 
   std::string Name() const override { return design_.name; }

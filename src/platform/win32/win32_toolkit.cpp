@@ -268,7 +268,7 @@ std::vector<Rect> Win32Toolkit::WorkAreas() const {
   return areas;
 }
 
-std::unique_ptr<Window> Win32Toolkit::CreateWindow(const FormDesign& design, Form& owner) {
+std::unique_ptr<Window> Win32Toolkit::CreateWindow(const FormDesign& design, WindowOwner& owner) {
   return std::make_unique<Win32Window>(*this, design, owner);
 }
 

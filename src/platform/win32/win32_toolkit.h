@@ -25,7 +25,7 @@ class Win32Toolkit : public Toolkit {
   Single TwipsPerPixelY() const override;
   std::int32_t SystemMetric(int index) const override;
   std::vector<Rect> WorkAreas() const override;
-  std::unique_ptr<Window> CreateWindow(const FormDesign& design, Form& owner) override;
+  std::unique_ptr<Window> CreateWindow(const FormDesign& design, WindowOwner& owner) override;
   std::unique_ptr<NativeTimer> CreateTimer(std::function<void()> tick) override;
   int ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) override;
   std::vector<TopLevelWindow> TopLevelWindows() const override;

@@ -217,7 +217,7 @@ void Win32Window::RegisterClasses(HINSTANCE instance) {
   RegisterClassExA(&cls);
 }
 
-Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Form& owner)
+Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, WindowOwner& owner)
     : Window(&owner), toolkit_(toolkit), design_(design), tpp_(toolkit.TwipsPerPixelX()) {
   if (design.border == Border::None) {
     style_ = WS_POPUP | WS_CLIPCHILDREN;
@@ -352,7 +352,9 @@ void Win32Window::BuildControls() {
     };
     switch (design.kind) {
       case ControlKind::Timer:
-        AddTimer(design, toolkit_);
+        AddTimer(design, [this](std::function<void()> tick) {
+          return toolkit_.CreateTimer(std::move(tick));
+        });
         continue;
       case ControlKind::Calendar: {
         // Days with notes in bold (MCN_GETDAYSTATE).

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/object.h"
 #include "platform/win32/win32_api.h"
+#include "platform/window.h"
 
 namespace dv::win32 {
 
@@ -55,7 +55,7 @@ class Win32Control : public PlacedControl {
 
 class Win32Window : public Window {
  public:
-  Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Form& owner);
+  Win32Window(Win32Toolkit& toolkit, const FormDesign& design, WindowOwner& owner);
   ~Win32Window() override;
 
   std::string Name() const override { return design_.name; }

@@ -1,8 +1,6 @@
-#include "platform/object.h"
+#include "platform/window.h"
 
 #include "platform/errors.h"
-#include "platform/forms.h"
-#include "platform/toolkit.h"
 
 namespace dv {
 
@@ -87,9 +85,9 @@ namespace {
 // A timer: a notification every Interval milliseconds while Enabled.
 class TimerControl : public DesignedControl {
  public:
-  TimerControl(ControlDesign design, Window& window, Toolkit& toolkit)
+  TimerControl(ControlDesign design, Window& window, const TimerMaker& make)
       : DesignedControl(std::move(design)),
-        timer_(toolkit.CreateTimer([this, &window] { window.RaiseTimer(*this); })) {}
+        timer_(make([this, &window] { window.RaiseTimer(*this); })) {}
   void SetInterval(std::int32_t milliseconds) override {
     if (milliseconds < 0 || milliseconds > 65535) Raise(ErrorKind::InvalidPropertyValue);
     interval_ = milliseconds;
@@ -143,8 +141,8 @@ void Window::AddControl(std::unique_ptr<Control> control, std::string name, int 
   controls_.push_back({std::move(control), std::move(name), index});
 }
 
-void Window::AddTimer(const ControlDesign& design, Toolkit& toolkit) {
-  AddControl(std::make_unique<TimerControl>(design, *this, toolkit), design.name, design.index);
+void Window::AddTimer(const ControlDesign& design, const TimerMaker& make) {
+  AddControl(std::make_unique<TimerControl>(design, *this, make), design.name, design.index);
 }
 
 void Window::AddMenuItems(const std::vector<MenuDesign>& menus) {
@@ -160,35 +158,35 @@ void Window::AddMenuItems(const std::vector<MenuDesign>& menus) {
 
 namespace {
 template <class F>
-void DeliverTo(Form* owner, F&& handler) {
+void DeliverTo(WindowOwner* owner, F&& handler) {
   if (owner == nullptr) return;
-  owner->forms().Deliver([&] { handler(*owner); });
+  owner->Deliver([&] { handler(*owner); });
 }
 }  // namespace
 
 void Window::RaiseResize() {
-  DeliverTo(owner_, [](Form& form) { form.OnResize(); });
+  DeliverTo(owner_, [](WindowOwner& form) { form.OnResize(); });
 }
 void Window::RaiseClick() {
-  DeliverTo(owner_, [](Form& form) { form.OnClick(); });
+  DeliverTo(owner_, [](WindowOwner& form) { form.OnClick(); });
 }
 void Window::RaiseKeyPress(int key_ascii) {
-  DeliverTo(owner_, [key_ascii](Form& form) { form.OnKeyPress(key_ascii); });
+  DeliverTo(owner_, [key_ascii](WindowOwner& form) { form.OnKeyPress(key_ascii); });
 }
 void Window::RaiseMouseMove(Control& source, int button, int shift, Single x, Single y) {
-  DeliverTo(owner_, [&](Form& form) { form.OnMouseMove(source, button, shift, x, y); });
+  DeliverTo(owner_, [&](WindowOwner& form) { form.OnMouseMove(source, button, shift, x, y); });
 }
 void Window::RaiseMenuClick(const std::string& menu) {
-  DeliverTo(owner_, [&menu](Form& form) { form.OnMenuClick(menu); });
+  DeliverTo(owner_, [&menu](WindowOwner& form) { form.OnMenuClick(menu); });
 }
 void Window::RaiseDblClick(Control& source) {
-  DeliverTo(owner_, [&source](Form& form) { form.OnDblClick(source); });
+  DeliverTo(owner_, [&source](WindowOwner& form) { form.OnDblClick(source); });
 }
 void Window::RaiseTimer(Control& timer) {
-  DeliverTo(owner_, [&timer](Form& form) { form.OnTimer(timer); });
+  DeliverTo(owner_, [&timer](WindowOwner& form) { form.OnTimer(timer); });
 }
 void Window::RaiseCloseRequest(int reason) {
-  DeliverTo(owner_, [reason](Form& form) { form.Unload(reason); });
+  DeliverTo(owner_, [reason](WindowOwner& form) { form.CloseRequested(reason); });
 }
 
 }  // namespace dv

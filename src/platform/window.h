@@ -16,9 +16,6 @@
 
 namespace dv {
 
-class Form;
-class Toolkit;
-
 // Members that a caller may ask a control about before using them.
 enum class Member { Index, Left, Top, Width, Height, X1, Y1, X2, Y2, Move, IntegralHeight };
 
@@ -138,11 +135,32 @@ class FormEvents {
 // Unload reasons, as the close query receives them.
 enum UnloadReason : int { kFormControlMenu = 0, kFormCode = 1, kAppWindows = 2 };
 
+// Who receives a window's notifications (the form that owns it).
+class WindowOwner : public FormEvents {
+ public:
+  // Runs one notification's handler, with the handling of an error that no
+  // handler catches.
+  virtual void Deliver(const std::function<void()>& handler) = 0;
+  // The window's own close command (or the desktop asking it to close).
+  virtual void CloseRequested(int reason) = 0;
+  virtual const FormDesign& design() const = 0;
+};
+
+// A timer of the toolkit's.
+class NativeTimer {
+ public:
+  virtual ~NativeTimer() = default;
+  virtual void Start(std::int32_t milliseconds) = 0;
+  virtual void Stop() = 0;
+};
+// Makes a timer that runs `tick` each interval (Toolkit::CreateTimer).
+using TimerMaker = std::function<std::unique_ptr<NativeTimer>(std::function<void()> tick)>;
+
 class Window {
  public:
   // The form whose handlers receive this window's notifications; may be null
   // for a window that is only measured and moved.
-  explicit Window(Form* owner = nullptr) : owner_(owner) {}
+  explicit Window(WindowOwner* owner = nullptr) : owner_(owner) {}
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
   virtual ~Window() = default;
@@ -186,11 +204,11 @@ class Window {
   // of range when there is none.
   Control& ControlNamed(const std::string& name, int index = -1) const;
 
-  Form* owner() const { return owner_; }
+  WindowOwner* owner() const { return owner_; }
   // After its unload the window delivers no further notifications.
   void Detach() { owner_ = nullptr; }
   // A window built ahead delivers them from its load on.
-  void Attach(Form* owner) { owner_ = owner; }
+  void Attach(WindowOwner* owner) { owner_ = owner; }
   // Notifications, raised by the toolkit; each runs the owner's handler with
   // the toolkit's default handling of an error that no handler catches.
   void RaiseResize();
@@ -209,8 +227,8 @@ class Window {
                       std::optional<Single> height) = 0;
   // Adds a control to the collection under its design name and index.
   void AddControl(std::unique_ptr<Control> control, std::string name, int index = -1);
-  // Adds a timer control that ticks through `toolkit`'s timers.
-  void AddTimer(const ControlDesign& design, Toolkit& toolkit);
+  // Adds a timer control whose timer `make` makes.
+  void AddTimer(const ControlDesign& design, const TimerMaker& make);
   // Adds the menu tree's items to the collection, depth first.
   void AddMenuItems(const std::vector<MenuDesign>& menus);
 
@@ -222,7 +240,7 @@ class Window {
   };
   std::vector<Entry> controls_;
   std::vector<Control*> collection_;
-  Form* owner_;
+  WindowOwner* owner_;
 };
 
 }  // namespace dv
