@@ -16,7 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -26,6 +28,15 @@
 #include "platform/toolkit.h"
 
 namespace dv::contract {
+
+// Files on the real file system, for the real toolkits' backends.
+inline void WriteTextFile(const std::string& name, const std::string& text) {
+  std::ofstream(name, std::ios::binary) << text;
+}
+inline std::string ReadTextFile(const std::string& name) {
+  std::ifstream file(name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
 
 // A window that counts its resize notifications.
 class Probe : public Form {

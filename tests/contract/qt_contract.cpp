@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
-#include <fstream>
-#include <iterator>
 
 #include "contract/contract.h"
 #include "platform/qt/qt_toolkit.h"
@@ -73,13 +71,8 @@ class QtBackend {
     const QWidget* active = QApplication::activeWindow();
     return active != nullptr ? active->windowTitle().toStdString() : std::string();
   }
-  void WriteFile(const std::string& name, const std::string& text) {
-    std::ofstream(name, std::ios::binary) << text;
-  }
-  std::string ReadFile(const std::string& name) const {
-    std::ifstream file(name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  }
+  void WriteFile(const std::string& name, const std::string& text) { WriteTextFile(name, text); }
+  std::string ReadFile(const std::string& name) const { return ReadTextFile(name); }
   std::string TempName(const std::string& leaf) const {
     return folder_.filePath(QString::fromStdString(leaf)).toStdString();
   }

@@ -1,8 +1,5 @@
 // The toolkit contract on Win32, under Wine in an X session with a window
 // manager (run_win32.sh).
-#include <fstream>
-#include <iterator>
-
 #include "contract/contract.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_toolkit.h"
@@ -70,13 +67,8 @@ class Win32Backend {
     GetWindowTextA(GetForegroundWindow(), title, sizeof title);
     return title;
   }
-  void WriteFile(const std::string& name, const std::string& text) {
-    std::ofstream(name, std::ios::binary) << text;
-  }
-  std::string ReadFile(const std::string& name) const {
-    std::ifstream file(name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  }
+  void WriteFile(const std::string& name, const std::string& text) { WriteTextFile(name, text); }
+  std::string ReadFile(const std::string& name) const { return ReadTextFile(name); }
   std::string TempName(const std::string& leaf) const {
     std::string name = folder_ + "\\" + leaf;
     for (char& c : name) {
