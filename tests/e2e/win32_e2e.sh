@@ -153,7 +153,7 @@ e2e_check "the main window is hidden" \
 xdotool mousemove "$ix" "$iy" sleep 0.3 click --repeat 2 --delay 80 1
 main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
 e2e_check "a double-click on the icon shows \"Dayvane v2.0\"" test -n "$main"
-sleep 0.5
+e2e_wait_settled "$main" ""
 e2e_shot 03-main-window
 read -r mx my mw mh _ < <(w32_geometry "$main")
 e2e_check "its client area is 325 pixels wide below the menu bar (${mw}x$mh)" \
@@ -162,7 +162,6 @@ e2e_check "its client area is 325 pixels wide below the menu bar (${mw}x$mh)" \
 # A double-click on a date in the middle of the month.
 xdotool mousemove $((mx + 129)) $((my + 122)) sleep 0.3 click --repeat 2 --delay 80 1
 e2e_wait_for 10 test -s "$prog/notepad.log"
-sleep 0.5
 e2e_shot 04-day-notes
 note=$(cd "$prog" && ls | grep -E '^[1-9][0-9]?-[1-9][0-9]?-[0-9]{4}\.txt$')
 e2e_check "one notes file named M-D-YYYY.txt ($note)" test "$(wc -w <<<"$note")" = 1
@@ -175,8 +174,9 @@ e2e_check "a third of the width, 2/5 of the height: 341 x 307, flags 14" \
 e2e_check "in the program folder" grep -qiF "|cwd=$prog_win" "$prog/notepad.log"
 
 # Moved somewhere else, to come back there after the restart.
+placed=$(w32_geometry "$main")
 xdotool windowmove "$main" 120 160
-sleep 1
+e2e_wait_settled "$main" "$placed"
 read -r mx my _ < <(w32_geometry "$main")
 e2e_log "main window moved to $mx,$my"
 
@@ -210,7 +210,6 @@ e2e_wait_gone "$splash" 1
 e2e_check "a click on the splash ends it" eval "! e2e_is_mapped $splash"
 read -r ix iy icon < <(e2e_tray_wait_icon 15 explorer)
 e2e_check "the icon docks in trayer" test -n "${icon:-}"
-sleep 0.5
 e2e_shot 07-icon-in-trayer
 e2e_check "not in Wine's own tray window" \
   eval "! xdotool search --onlyvisible --name '^Wine System Tray\$' >/dev/null"
@@ -218,7 +217,7 @@ e2e_check "not in Wine's own tray window" \
 xdotool mousemove "$ix" "$iy" sleep 0.3 click --repeat 2 --delay 80 1
 main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
 e2e_check "a double-click on the docked icon shows the window" test -n "$main"
-sleep 0.5
+e2e_wait_settled "$main" ""
 e2e_shot 08-placement-restored
 read -r rx ry _ < <(w32_geometry "$main")
 e2e_check "the placement is restored ($rx,$ry; was $mx,$my)" test "$rx $ry" = "$mx $my"
@@ -242,10 +241,16 @@ e2e_check "the main window is hidden while the icon is there" \
 shell=$(pgrep -f '[Ee]xplorer\.exe' | head -1)
 e2e_check "the shell's process is found ($shell)" test -n "$shell"
 [ -n "$shell" ] && kill -9 "$shell"
-main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
-sleep 0.5
+# Wine may start a new shell at once (its desktop needs one): then the icon
+# docks again, and the program is within reach that way.
+reachable() {
+  xdotool search --onlyvisible --name '^Dayvane v2\.0$' >/dev/null || e2e_tray_icon_pos explorer
+}
+e2e_wait_for 10 eval '! kill -0 '"${shell:-0}"' 2>/dev/null'
+e2e_wait_for 10 reachable
+main=$(xdotool search --onlyvisible --name '^Dayvane v2\.0$' 2>/dev/null | head -n1)
 e2e_shot 11-tray-gone
-e2e_check "with the tray gone the window is shown" test -n "$main"
+e2e_check "with the tray gone the window is shown (or a new tray has the icon)" reachable
 e2e_check "the program runs on" w32_running
 if [ -n "$main" ]; then
   # The menu bar's Quit, then the one item of its menu.
@@ -262,6 +267,36 @@ if [ -n "$main" ]; then
   e2e_wait_for 15 eval '! w32_running'
   e2e_check "Yes ends the program" eval '! w32_running'
 fi
+w32_stop_wine
+
+# --- Fourth run: a hand-written store with unusable sizes ---------------------
+# A width of 0 and a height beyond 32 bits: the window gets a size that
+# shows the whole calendar and fits the screen, and that size is what is
+# saved, not the bad one.
+(unset DISPLAY
+ "$WINE" reg add 'HKCU\Software\Dayvane\frmMain' /v Width /t REG_SZ /d ' 0' /f
+ "$WINE" reg add 'HKCU\Software\Dayvane\frmMain' /v Height /t REG_SZ /d '&H7FFFFFFF' /f
+ "$WINE" reg add 'HKCU\Software\Dayvane\frmMain' /v WindowState /t REG_SZ /d ' 0' /f
+ wineserver -w) >/dev/null 2>&1
+w32_start
+splash=$(e2e_wait_window '^Form1$' 30)
+read -r sx sy _ < <(w32_geometry "$splash")
+[ -n "$splash" ] && xdotool mousemove $((sx + 150)) $((sy + 112)) click 1
+read -r ix iy icon < <(e2e_tray_wait_icon 15 explorer)
+e2e_check "the icon docks in trayer with the damaged store" test -n "${icon:-}"
+[ -n "${icon:-}" ] && xdotool mousemove "$ix" "$iy" sleep 0.3 click --repeat 2 --delay 80 1
+main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
+e2e_check "the window is shown" test -n "$main"
+read -r mx my mw mh fx fy fw fh _ < <(w32_geometry "$main")
+e2e_shot 13-unusable-store
+e2e_check "it shows the whole calendar and fits the screen (${mw}x$mh, frame ${fw}x$fh+$fx+$fy)" \
+  test "${mw:-0}" -ge 325 -a "${mh:-0}" -ge 201 -a "${fw:-9999}" -le 1024 -a "${fh:-9999}" -le 768
+w32_quit "$ix" "$iy" 14
+"$WINE" reg query 'HKCU\Software\Dayvane\frmMain' 2>/dev/null | tr -d '\r' >"$E2E_ARTIFACTS/registry-repaired.txt"
+width=$(sed -n 's/^    Width    REG_SZ    \(.*\)$/\1/p' "$E2E_ARTIFACTS/registry-repaired.txt")
+height=$(sed -n 's/^    Height    REG_SZ    \(.*\)$/\1/p' "$E2E_ARTIFACTS/registry-repaired.txt")
+e2e_check "the saved size is the usable one (Width \"$width\", Height \"$height\")" \
+  eval '[[ $width =~ ^\ [0-9]+$ && $height =~ ^\ [0-9]+$ && ${width# } -ge 4875 && ${height# } -le 11520 ]]'
 w32_stop_wine
 
 e2e_log "Wine part took $((SECONDS - started)) s"
