@@ -7,10 +7,13 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <string>
 
 #include "app/frm_main.h"
+#include "app/program_folder.h"
 #include "forms/designs.h"
 #include "platform/qt/qt_toolkit.h"
+#include "platform/qt/single_instance.h"
 
 namespace {
 
@@ -27,6 +30,11 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("dayvane");
   dv::qt::QtToolkit toolkit(app, dv::kProductTitle);
+  // A Dayvane of this user with this program folder runs already: it shows
+  // its window, as a double-click on its icon would, and this start ends.
+  dv::qt::SingleInstance instance(
+      QString::fromStdString(dv::InstanceName(std::to_string(::getuid()), toolkit.App().Path)));
+  if (instance.ForwardOrListen([&toolkit] { toolkit.ShowRequested(); })) return 0;
   dv::Program program(toolkit);
 
   // SIGTERM, SIGINT and SIGHUP (the terminal that started it closing) close
@@ -51,7 +59,6 @@ int main(int argc, char** argv) {
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                    [&program](QSessionManager& /*manager*/) { program.Shutdown(); });
   // Whatever else makes Qt leave its event loop, the end is in order too.
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app,
-                   [&program] { program.Shutdown(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.Shutdown(); });
   return program.Run();
 }

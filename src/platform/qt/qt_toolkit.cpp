@@ -6,9 +6,9 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
-#include <QMenu>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/program_folder.h"
 #include "platform/errors.h"
 #include "platform/qt/qt_store.h"
 #include "platform/qt/qt_window.h"
@@ -96,7 +97,12 @@ struct QtToolkit::TrayEntry {
 QtToolkit::QtToolkit(QApplication& app, std::string title) : app_(app) {
   app_.setQuitOnLastWindowClosed(false);
   const QFileInfo program(QCoreApplication::applicationFilePath());
-  app_info_.Path = QDir::cleanPath(program.absolutePath()).toStdString();
+  ProgramFolderFacts facts;
+  facts.program_dir = QDir::cleanPath(program.absolutePath()).toStdString();
+  facts.system_bin_dir = DAYVANE_SYSTEM_BINDIR;
+  facts.home = qEnvironmentVariable("HOME").toStdString();
+  facts.dayvane_home = qEnvironmentVariable("DAYVANE_HOME").toStdString();
+  app_info_.Path = ProgramFolder(facts);
   app_info_.EXEName = program.completeBaseName().toStdString();
   app_info_.Title = std::move(title);
 }
@@ -112,16 +118,14 @@ QtToolkit::~QtToolkit() {
 // resolution is its logical one times that ratio.
 Single QtToolkit::TwipsPerPixelX() const {
   const QScreen* screen = Primary();
-  return TwipsPerPixelAt(screen != nullptr
-                             ? screen->logicalDotsPerInchX() * screen->devicePixelRatio()
-                             : 96.0);
+  return TwipsPerPixelAt(
+      screen != nullptr ? screen->logicalDotsPerInchX() * screen->devicePixelRatio() : 96.0);
 }
 
 Single QtToolkit::TwipsPerPixelY() const {
   const QScreen* screen = Primary();
-  return TwipsPerPixelAt(screen != nullptr
-                             ? screen->logicalDotsPerInchY() * screen->devicePixelRatio()
-                             : 96.0);
+  return TwipsPerPixelAt(
+      screen != nullptr ? screen->logicalDotsPerInchY() * screen->devicePixelRatio() : 96.0);
 }
 
 std::int32_t QtToolkit::SystemMetric(int index) const {
@@ -297,6 +301,19 @@ void QtToolkit::SendTrayMessage(std::uint32_t hwnd, std::int32_t message) {
   control->window().RaiseMouseMove(*control, 0, 0, x, 0);
 }
 
+void QtToolkit::ShowRequested() {
+  if (tray_.empty()) {
+    show_requested_ = true;
+    return;
+  }
+  DeliverTrayMessage(tray_.begin()->first.first, kWmLButtonDblClk);
+}
+
+void QtToolkit::ChangeDirectory(const std::string& path) {
+  if (path == app_info_.Path) QDir().mkpath(QString::fromStdString(path));
+  Toolkit::ChangeDirectory(path);
+}
+
 bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record_bytes) {
   const NotifyIconData record = NotifyIconFromBytes(record_bytes);
   const auto key = std::make_pair(record.hWnd, record.uID);
@@ -320,7 +337,8 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& recor
   // itself. On an XEmbed tray a double click arrives as Trigger, then
   // DoubleClick, and the program pops up its menu.
   QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-  entry->status_notifier = bus != nullptr && bus->isServiceRegistered(kStatusNotifierWatcher).value();
+  entry->status_notifier =
+      bus != nullptr && bus->isServiceRegistered(kStatusNotifierWatcher).value();
   if (entry->status_notifier) {
     entry->menu = ExportedTrayMenu(record.hWnd);
     if (entry->menu) entry->icon->setContextMenu(entry->menu.get());
@@ -351,6 +369,10 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& recor
   entry->icon->show();
   WatchTray();
   tray_[key] = std::move(entry);
+  if (show_requested_) {
+    show_requested_ = false;
+    DeliverTrayMessage(hwnd, kWmLButtonDblClk);
+  }
   return TrayAvailable();
 }
 

@@ -65,6 +65,11 @@ class QtToolkit : public Toolkit {
   const std::vector<QtWindow*>& windows() const { return windows_; }
   // The item chosen in the tray host's own menu for `menu`, once.
   std::optional<std::string> TakeTrayChoice(const std::string& menu);
+  // Another start asked for the main window: the tray icon's window gets a
+  // left double-click, now or as soon as the icon is added.
+  void ShowRequested();
+  // The program folder is made when the notes first need it.
+  void ChangeDirectory(const std::string& path) override;
   // Set once the program is ending: no box or menu opens any more.
   bool ending() const { return ending_; }
 
@@ -90,6 +95,7 @@ class QtToolkit : public Toolkit {
   QList<QPointer<QMessageBox>> open_boxes_;
   bool ending_ = false;
   bool tray_watched_ = false;
+  bool show_requested_ = false;
 };
 
 }  // namespace dv::qt
