@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                    [&program](QSessionManager& /*manager*/) { program.Shutdown(); });
   // Whatever else makes Qt leave its event loop, the end is in order too.
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.Shutdown(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app,
+                   [&program] { program.Shutdown(); });
   return program.Run();
 }

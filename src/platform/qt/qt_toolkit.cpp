@@ -6,9 +6,9 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
+#include <QMenu>
 #include <QDir>
 #include <QFileInfo>
-#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -118,14 +118,16 @@ QtToolkit::~QtToolkit() {
 // resolution is its logical one times that ratio.
 Single QtToolkit::TwipsPerPixelX() const {
   const QScreen* screen = Primary();
-  return TwipsPerPixelAt(
-      screen != nullptr ? screen->logicalDotsPerInchX() * screen->devicePixelRatio() : 96.0);
+  return TwipsPerPixelAt(screen != nullptr
+                             ? screen->logicalDotsPerInchX() * screen->devicePixelRatio()
+                             : 96.0);
 }
 
 Single QtToolkit::TwipsPerPixelY() const {
   const QScreen* screen = Primary();
-  return TwipsPerPixelAt(
-      screen != nullptr ? screen->logicalDotsPerInchY() * screen->devicePixelRatio() : 96.0);
+  return TwipsPerPixelAt(screen != nullptr
+                             ? screen->logicalDotsPerInchY() * screen->devicePixelRatio()
+                             : 96.0);
 }
 
 std::int32_t QtToolkit::SystemMetric(int index) const {
@@ -337,8 +339,7 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& recor
   // itself. On an XEmbed tray a double click arrives as Trigger, then
   // DoubleClick, and the program pops up its menu.
   QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-  entry->status_notifier =
-      bus != nullptr && bus->isServiceRegistered(kStatusNotifierWatcher).value();
+  entry->status_notifier = bus != nullptr && bus->isServiceRegistered(kStatusNotifierWatcher).value();
   if (entry->status_notifier) {
     entry->menu = ExportedTrayMenu(record.hWnd);
     if (entry->menu) entry->icon->setContextMenu(entry->menu.get());
@@ -368,11 +369,11 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& recor
   // Shown even without a tray now: Qt docks the icon when one appears.
   entry->icon->show();
   WatchTray();
-  tray_[key] = std::move(entry);
   if (show_requested_) {
     show_requested_ = false;
     DeliverTrayMessage(hwnd, kWmLButtonDblClk);
   }
+  tray_[key] = std::move(entry);
   return TrayAvailable();
 }
 
