@@ -21,12 +21,17 @@ bool Given(const std::optional<std::string>& value) { return value && !value->em
 
 }  // namespace
 
-bool IsSystemInstall(const std::string& program_dir, const std::string& system_bin_dir) {
-  return !system_bin_dir.empty() && CleanPath(program_dir) == CleanPath(system_bin_dir);
+bool IsSystemInstall(const std::string& program_dir,
+                     const std::vector<std::string>& system_bin_dirs) {
+  const std::string dir = CleanPath(program_dir);
+  for (const std::string& system : system_bin_dirs) {
+    if (!system.empty() && CleanPath(system) == dir) return true;
+  }
+  return false;
 }
 
 std::string ProgramFolder(const ProgramFolderFacts& facts) {
-  if (!IsSystemInstall(facts.program_dir, facts.system_bin_dir)) {
+  if (!IsSystemInstall(facts.program_dir, facts.system_bin_dirs)) {
     return CleanPath(facts.program_dir);
   }
   if (Given(facts.dayvane_home)) return CleanPath(*facts.dayvane_home);

@@ -5,29 +5,31 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace dv {
 
 struct ProgramFolderFacts {
   // The folder that holds the program file.
   std::string program_dir;
-  // The system's folder for installed programs (e.g. /usr/bin): a program
+  // The system's folders for installed programs (e.g. /usr/bin): a program
   // there belongs to every user and its folder is nobody's to write in.
-  std::string system_bin_dir;
+  std::vector<std::string> system_bin_dirs;
   // The user's home folder, and DAYVANE_HOME; unset or empty when missing.
   std::optional<std::string> home;
   std::optional<std::string> dayvane_home;
 };
 
-// A copy of the program anywhere but the system's program folder keeps its
+// A copy of the program anywhere but in a system folder for programs keeps its
 // notes beside itself. One installed system-wide keeps them in
 // $DAYVANE_HOME, else ~/Dayvane. The result has no trailing '/' (except the
 // root itself) and no "." or ".." parts when the input had none.
 std::string ProgramFolder(const ProgramFolderFacts& facts);
 
-// Whether `program_dir` is the system's folder for installed programs
-// (compared as paths: a trailing '/' and repeated '/' do not count).
-bool IsSystemInstall(const std::string& program_dir, const std::string& system_bin_dir);
+// Whether `program_dir` is one of the system's folders for installed
+// programs (compared as paths: a trailing '/' and repeated '/' do not count).
+bool IsSystemInstall(const std::string& program_dir,
+                     const std::vector<std::string>& system_bin_dirs);
 
 // The name of the running instance of `user` with program folder `folder`:
 // "dayvane-" user "-" 16 hexadecimal digits of a hash of the folder. Only

@@ -28,3 +28,13 @@ if(NOT DAYVANE_SANITIZE)
                          ENVIRONMENT "E2E_DPI=${dpi};E2E_SCREEN=${screen}")
   endforeach()
 endif()
+
+# The Debian package: made from this build, installed with dpkg, used and
+# removed again (as root; skipped otherwise).
+if(NOT DAYVANE_SANITIZE)
+  add_test(NAME e2e_install_deb
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/install_deb.sh $<TARGET_FILE:dayvane>
+                   ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/e2e-artifacts/install_deb)
+  set_tests_properties(e2e_install_deb PROPERTIES TIMEOUT 300 LABELS e2e RUN_SERIAL TRUE
+                       SKIP_RETURN_CODE 77)
+endif()

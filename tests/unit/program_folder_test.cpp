@@ -12,7 +12,7 @@ namespace {
 ProgramFolderFacts Facts(std::string dir) {
   ProgramFolderFacts facts;
   facts.program_dir = std::move(dir);
-  facts.system_bin_dir = "/usr/bin";
+  facts.system_bin_dirs = {"/usr/bin", "/opt/dayvane/bin"};
   facts.home = "/home/ann";
   return facts;
 }
@@ -49,13 +49,12 @@ TEST(ProgramFolder, ASystemWideInstallUsesTheUsersFolder) {
   // Without any home the program's own folder is all there is.
   facts.home.reset();
   EXPECT_EQ(ProgramFolder(facts), "/usr/bin");
-  // The system folder of a build installed under another prefix.
-  facts = Facts("/usr/local/bin");
-  facts.system_bin_dir = "/usr/local/bin/";
-  EXPECT_EQ(ProgramFolder(facts), "/home/ann/Dayvane");
+  // The folder of a build installed under another prefix.
+  EXPECT_EQ(ProgramFolder(Facts("/opt/dayvane//bin/")), "/home/ann/Dayvane");
   // No system folder known: every copy is portable.
-  facts.system_bin_dir = "";
-  EXPECT_EQ(ProgramFolder(facts), "/usr/local/bin");
+  facts = Facts("/usr/bin");
+  facts.system_bin_dirs = {"", ""};
+  EXPECT_EQ(ProgramFolder(facts), "/usr/bin");
 }
 
 TEST(InstanceName, OnePerUserAndFolderSafeAsAFileName) {

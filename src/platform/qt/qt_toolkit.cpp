@@ -99,7 +99,8 @@ QtToolkit::QtToolkit(QApplication& app, std::string title) : app_(app) {
   const QFileInfo program(QCoreApplication::applicationFilePath());
   ProgramFolderFacts facts;
   facts.program_dir = QDir::cleanPath(program.absolutePath()).toStdString();
-  facts.system_bin_dir = DAYVANE_SYSTEM_BINDIR;
+  // The package's folder, and the one of this build's own install rules.
+  facts.system_bin_dirs = {"/usr/bin", DAYVANE_SYSTEM_BINDIR};
   facts.home = qEnvironmentVariable("HOME").toStdString();
   facts.dayvane_home = qEnvironmentVariable("DAYVANE_HOME").toStdString();
   app_info_.Path = ProgramFolder(facts);
