@@ -6,6 +6,7 @@ add_executable(dayvane_win32 WIN32
   src/platform/win32/main.cpp
   src/platform/win32/win32_toolkit.cpp
   src/platform/win32/win32_window.cpp
+  src/platform/win32/single_instance.cpp
   src/platform/win32/dayvane.rc)
 set_target_properties(dayvane_win32 PROPERTIES OUTPUT_NAME Dayvane)
 # Windows 7's API level: the notification area, monitors and subclassing.

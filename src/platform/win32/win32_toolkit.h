@@ -55,6 +55,11 @@ class Win32Toolkit : public Toolkit {
   void RemoveTimer(UINT_PTR id);
   HWND message_window() const { return message_window_; }
 
+  // Found by later starts under `name` (see single_instance.h); their
+  // requests show the main window as a double-click on its tray icon does.
+  void ListenAs(const std::string& name);
+  void ShowRequested();
+
  private:
   static LRESULT CALLBACK MessageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void OnTimer(UINT_PTR id);
@@ -70,7 +75,11 @@ class Win32Toolkit : public Toolkit {
   // them when it restarts.
   std::map<std::pair<std::uint32_t, std::uint32_t>, NotifyIconBytes> icons_;
   bool last_add_ok_ = false;
+  bool show_requested_ = false;
 };
+
+// The toolkit window of the running instance named `name`, or null.
+HWND FindToolkitWindow(const std::string& name);
 
 // The system's text for an error code, without the closing full stop.
 std::string SystemErrorText(DWORD code);
