@@ -34,10 +34,16 @@ w32_start() {
   e2e_spawn dayvane bash -c "cd '$1' && exec wine Dayvane.exe"
   W32_PID=$E2E_LAST_PID
 }
-# This test's Windows processes running Dayvane.exe (their command line is
-# the program's Windows path); counted, never signalled by name.
-tmp_win="Z:$(tr / '\\' <<<"$E2E_TMP")\\"
-w32_programs() { ps -eo args= | grep -F "$tmp_win" | grep -c 'Dayvane\.exe$'; }
+# This test's Windows processes running Dayvane.exe: by process name and by
+# this test's Wine prefix (a 32-bit program runs as a child of the wine
+# command, a 64-bit one in its place). Never signalled by name.
+w32_program_pids() {
+  local pid
+  for pid in $(pgrep -x Dayvane.exe); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+}
+w32_programs() { w32_program_pids | wc -l; }
 # Icons docked in trayer (Wine's docked icon windows belong to explorer.exe).
 w32_icons() {
   xwininfo -root -tree 2>/dev/null | awk '
@@ -91,7 +97,9 @@ e2e_check "one program runs ($(w32_programs))" test "$(w32_programs)" = 1
 e2e_check "one icon in the tray ($(w32_icons))" test "$(w32_icons)" = 1
 
 # 3. Killed with SIGKILL: the next start works at once.
-kill -KILL "$first"
+first_pids=$(w32_program_pids)
+e2e_log "killing the program: wine $first, Windows process $first_pids"
+kill -KILL "$first" $first_pids
 e2e_wait_for 10 eval '[ "$(w32_programs)" = 0 ]'
 e2e_check "the program is killed" test "$(w32_programs)" = 0
 t0=$(now_ms)

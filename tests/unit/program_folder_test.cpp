@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace dv {
 namespace {
@@ -31,28 +34,33 @@ TEST(ProgramFolder, ACopyAnywhereElseKeepsItsNotesBesideItself) {
   EXPECT_EQ(ProgramFolder(facts), "/opt/dv");
 }
 
+// The folder of a program in `dir` for a user with these settings.
+std::string FolderFor(const std::string& dir, std::optional<std::string> home,
+                      std::optional<std::string> dayvane_home = std::nullopt) {
+  ProgramFolderFacts facts = Facts(dir);
+  facts.home = std::move(home);
+  facts.dayvane_home = std::move(dayvane_home);
+  return ProgramFolder(facts);
+}
+
 TEST(ProgramFolder, ASystemWideInstallUsesTheUsersFolder) {
   EXPECT_EQ(ProgramFolder(Facts("/usr/bin")), "/home/ann/Dayvane");
   EXPECT_EQ(ProgramFolder(Facts("/usr//bin/")), "/home/ann/Dayvane");
-  ProgramFolderFacts facts = Facts("/usr/bin");
-  facts.home = "/home/ann/";
-  EXPECT_EQ(ProgramFolder(facts), "/home/ann/Dayvane");
-  facts.home = "/";  // root's home on some systems, or a service's
-  EXPECT_EQ(ProgramFolder(facts), "/Dayvane");
-  facts.home = "/root";
-  EXPECT_EQ(ProgramFolder(facts), "/root/Dayvane");
+  EXPECT_EQ(FolderFor("/usr/bin", "/home/ann/"), "/home/ann/Dayvane");
+  // Root's home, on some systems also a service's.
+  EXPECT_EQ(FolderFor("/usr/bin", "/"), "/Dayvane");
+  EXPECT_EQ(FolderFor("/usr/bin", "/root"), "/root/Dayvane");
   // DAYVANE_HOME wins; an empty one counts as unset.
-  facts.dayvane_home = "/srv/notes/";
-  EXPECT_EQ(ProgramFolder(facts), "/srv/notes");
-  facts.dayvane_home = "";
-  EXPECT_EQ(ProgramFolder(facts), "/root/Dayvane");
+  EXPECT_EQ(FolderFor("/usr/bin", "/root", "/srv/notes/"), "/srv/notes");
+  EXPECT_EQ(FolderFor("/usr/bin", "/root", ""), "/root/Dayvane");
+  EXPECT_EQ(FolderFor("/usr/bin", std::nullopt, "/srv/notes"), "/srv/notes");
   // Without any home the program's own folder is all there is.
-  facts.home.reset();
-  EXPECT_EQ(ProgramFolder(facts), "/usr/bin");
+  EXPECT_EQ(FolderFor("/usr/bin", std::nullopt), "/usr/bin");
+  EXPECT_EQ(FolderFor("/usr/bin", ""), "/usr/bin");
   // The folder of a build installed under another prefix.
   EXPECT_EQ(ProgramFolder(Facts("/opt/dayvane//bin/")), "/home/ann/Dayvane");
   // No system folder known: every copy is portable.
-  facts = Facts("/usr/bin");
+  ProgramFolderFacts facts = Facts("/usr/bin");
   facts.system_bin_dirs = {"", ""};
   EXPECT_EQ(ProgramFolder(facts), "/usr/bin");
 }

@@ -22,4 +22,3 @@ include(GNUInstallDirs)
 # each user's ~/Dayvane.
 target_compile_definitions(dayvane PRIVATE DAYVANE_SYSTEM_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}")
 target_link_libraries(dayvane PRIVATE dayvane_core dayvane_qt_store dayvane_xdg Qt6::Widgets Qt6::DBus Qt6::Network X11::X11)
-include(${CMAKE_SOURCE_DIR}/packaging/linux/package.cmake)
