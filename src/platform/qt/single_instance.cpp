@@ -16,7 +16,7 @@ const QByteArray kRequest = QByteArrayLiteral("show\n");
 const QByteArray kReply = QByteArrayLiteral("ok\n");
 
 QString SocketFolder() {
-  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
   if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable()) {
     return runtime;
   }
