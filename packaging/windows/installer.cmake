@@ -50,16 +50,17 @@ if(BUILD_TESTING AND DAYVANE_E2E)
   add_test(NAME win32_portable_zip
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/win32_zip.sh ${DAYVANE_ZIP}
                    $<TARGET_FILE:dayvane_win32>)
+  set_tests_properties(win32_portable_zip PROPERTIES LABELS exe TIMEOUT 60)
   add_test(NAME e2e_win32_single_instance
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/win32_single_instance.sh
                    $<TARGET_FILE:dayvane_win32> ${CMAKE_BINARY_DIR}/e2e-artifacts/win32_single_instance)
-  set_tests_properties(e2e_win32_single_instance PROPERTIES TIMEOUT 300 LABELS e2e RUN_SERIAL TRUE
-                       SKIP_RETURN_CODE 77)
+  set_tests_properties(e2e_win32_single_instance PROPERTIES TIMEOUT 300 LABELS "e2e;wine"
+                       RUN_SERIAL TRUE SKIP_RETURN_CODE 77 RESOURCE_LOCK wine)
   if(MAKENSIS AND TARGET notepad_stub)
     add_test(NAME e2e_win32_installer
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/win32_installer.sh ${DAYVANE_SETUP}
                      $<TARGET_FILE:notepad_stub> ${CMAKE_BINARY_DIR}/e2e-artifacts/win32_installer)
-    set_tests_properties(e2e_win32_installer PROPERTIES TIMEOUT 300 LABELS e2e RUN_SERIAL TRUE
-                         SKIP_RETURN_CODE 77)
+    set_tests_properties(e2e_win32_installer PROPERTIES TIMEOUT 300 LABELS "e2e;wine"
+                         RUN_SERIAL TRUE SKIP_RETURN_CODE 77 RESOURCE_LOCK wine)
   endif()
 endif()

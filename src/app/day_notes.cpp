@@ -3,6 +3,7 @@
 #include "app/frm_main.h"
 #include "platform/errors.h"
 #include "platform/toolkit.h"
+#include "platform/trace.h"
 
 namespace dv {
 
@@ -19,6 +20,7 @@ void FrmMain::OnDblClick(Control& source) {
 }
 
 void FrmMain::DayNotes() {
+  Trace("day-notes");
   Toolkit& tk = toolkit();
   const std::string name = NoteFileName();
   // Creates the file when missing; never writes to it.
@@ -58,12 +60,14 @@ void FrmMain::DayNotes() {
   startup.dwFlags = kStartfUseSize | kStartfUsePosition | kStartfUseCountChars;
   ProcessInformation process;
   std::string reason;
-  if (!tk.CreateProcess(tk.ToAnsi("notepad.exe " + name), ToBytes(startup), process, reason)) {
+  if (!tk.CreateProcess(tk.ToAnsi("notepad.exe " + name), startup, process, reason)) {
     MsgBox(tk,
            "Dayvane could not start the text editor for \"" + name + "\": " + reason +
                ".\n\nThe notes file is there; open it with any text editor, or install one.",
            kMbOk | kMbIconStop);
+    return;
   }
+  Trace("editor-started");
 }
 
 }  // namespace dv

@@ -4,7 +4,9 @@
 
 #include "forms/designs.h"
 #include "layout/form_resize.h"
+#include "platform/errors.h"
 #include "platform/toolkit.h"
+#include "platform/trace.h"
 
 namespace dv {
 
@@ -26,7 +28,8 @@ void FrmMain::OnLoad() {
   TrayIconData.uCallbackMessage = kWmMouseMove;
   TrayIconData.hIcon = me.Icon();
   TrayIconData.szTip = TipField(tk.ToAnsi(kTrayTip));
-  const bool in_tray = tk.NotifyIcon(kNimAdd, ToBytes(TrayIconData));
+  const bool in_tray = tk.NotifyIcon(kNimAdd, TrayIconData);
+  Trace("icon-added");
   tk.TrayChanged = [this](bool available) {
     forms().Deliver([this, available] { TrayChanged(available); });
   };
@@ -48,6 +51,7 @@ void FrmMain::OnLoad() {
   // Without a notification area the program would be invisible and out of
   // reach: show the window instead.
   if (!in_tray) me.Show();
+  Trace("main-loaded");
 }
 
 void FrmMain::OnResize() {
@@ -57,6 +61,7 @@ void FrmMain::OnResize() {
   if (me.WindowState() == 1 && toolkit().TrayAvailable()) me.Hide();
   if (fpForm) fpForm->Resize();
   ResizeForm(me);
+  Trace("resized errors=" + std::to_string(ToolkitErrorsRaised()));
 }
 
 void FrmMain::OnQueryUnload(int& /*cancel*/, int /*reason*/) {
@@ -64,7 +69,7 @@ void FrmMain::OnQueryUnload(int& /*cancel*/, int /*reason*/) {
   TrayIconData.cbSize = kNotifyIconDataSize;
   TrayIconData.hWnd = hook().hWnd();
   TrayIconData.uID = 1;
-  toolkit().NotifyIcon(kNimDelete, ToBytes(TrayIconData));
+  toolkit().NotifyIcon(kNimDelete, TrayIconData);
 }
 
 void FrmMain::OnUnload(int& /*cancel*/) { FormPlus::Release(fpForm); }
@@ -72,6 +77,7 @@ void FrmMain::OnUnload(int& /*cancel*/) { FormPlus::Release(fpForm); }
 FrmSplash::FrmSplash(Forms& forms, FrmMain& main) : Form(forms, SplashFormDesign()), main_(main) {}
 
 void FrmSplash::OnLoad() {
+  Trace("splash-load");
   Control& timer = window().ControlNamed("Timer");
   timer.SetInterval(2000);
   timer.SetEnabled(true);
@@ -79,6 +85,7 @@ void FrmSplash::OnLoad() {
 
 void FrmSplash::HandOver() {
   if (!IsLoaded()) return;
+  Trace("splash-end");
   Unload();
   main_.Load();
 }

@@ -85,7 +85,8 @@ class Program {
  public:
   explicit Program(Toolkit& toolkit);
   // Shows the splash and runs until the last window is gone; the exit code.
-  int Run() { return forms.Run(splash); }
+  // The main window is prepared while the splash is up.
+  int Run() { return forms.Run(splash, &main.design()); }
   // Closes every window as a desktop shutdown does.
   void Shutdown() { forms.UnloadAll(); }
 

@@ -2,6 +2,7 @@
 // events of `hook`, the message number carried in X (in twips).
 #include "app/frm_main.h"
 #include "platform/toolkit.h"
+#include "platform/trace.h"
 
 namespace dv {
 
@@ -18,6 +19,7 @@ void FrmMain::TrayCallback(Single x) {
   TrayBusy = -1;
   Window& me = window();
   if (TrayMessage == kWmLButtonDblClk) {
+    Trace("tray-activate");
     if (me.WindowState() == 1) me.SetWindowState(0);
     me.Show();
     if (me.WindowState() != 1) AppActivate(tk, kActivateTitle);

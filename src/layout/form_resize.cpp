@@ -28,6 +28,13 @@ std::int32_t Scaled(std::int32_t recorded, std::int32_t percent, bool parked = f
   return parked ? CLng(static_cast<double>(value) - kParkOffset) : value;
 }
 
+// An error-tolerant step on one member of `control`: skipped at once when
+// the control has no such member, skipped when it fails.
+template <class F>
+bool TryMember(const Control& control, Member member, F&& step) {
+  return control.Has(member) && Try(std::forward<F>(step));
+}
+
 std::int32_t Percent(Single current, std::int32_t recorded) {
   const Single hundredfold = current * 100.0F;
   return IntDiv(CLng(hundredfold), recorded);
@@ -69,6 +76,8 @@ std::int32_t FormResizeModule::FindControl(const Control& control, const std::st
     const LayoutRecord& entry = ControlTable[static_cast<std::size_t>(i)];
     if (window_name != entry.FormName) continue;
     if (control.Name() != entry.Name) continue;
+    // Not an array member: the first record with its names.
+    if (!control.Has(Member::Index)) return i;
     try {
       if (control.Index() == entry.Index) return i;
     } catch (const ToolkitError&) {
@@ -81,20 +90,20 @@ std::int32_t FormResizeModule::FindControl(const Control& control, const std::st
 std::int32_t FormResizeModule::AddControl(Control& control, const std::string& window_name) {
   LayoutRecord& entry = NewEntry(ControlTable, ControlCount);
   Try([&] { entry.Name = control.Name(); });
-  Try([&] { entry.Index = control.Index(); });
+  TryMember(control, Member::Index, [&] { entry.Index = control.Index(); });
   entry.FormName = window_name;
   if (control.IsLine()) {
-    Try([&] { entry.Top = CLng(control.Y1()); });
-    Try([&] { entry.Left = NormalizeLeft(CLng(control.X1())); });
-    Try([&] { entry.Height = CLng(control.Y2()); });
-    Try([&] { entry.Width = NormalizeLeft(CLng(control.X2())); });
+    TryMember(control, Member::Y1, [&] { entry.Top = CLng(control.Y1()); });
+    TryMember(control, Member::X1, [&] { entry.Left = NormalizeLeft(CLng(control.X1())); });
+    TryMember(control, Member::Y2, [&] { entry.Height = CLng(control.Y2()); });
+    TryMember(control, Member::X2, [&] { entry.Width = NormalizeLeft(CLng(control.X2())); });
   } else {
-    Try([&] { entry.Top = CLng(control.Top()); });
-    Try([&] { entry.Left = NormalizeLeft(CLng(control.Left())); });
-    Try([&] { entry.Height = CLng(control.Height()); });
-    Try([&] { entry.Width = CLng(control.Width()); });
+    TryMember(control, Member::Top, [&] { entry.Top = CLng(control.Top()); });
+    TryMember(control, Member::Left, [&] { entry.Left = NormalizeLeft(CLng(control.Left())); });
+    TryMember(control, Member::Height, [&] { entry.Height = CLng(control.Height()); });
+    TryMember(control, Member::Width, [&] { entry.Width = CLng(control.Width()); });
   }
-  Try([&] { control.SetIntegralHeight(false); });
+  TryMember(control, Member::IntegralHeight, [&] { control.SetIntegralHeight(false); });
   const std::int32_t n = ControlCount;
   ++ControlCount;
   return n;
@@ -124,17 +133,20 @@ void FormResizeModule::ResizeControl(Control& control, const Window& window) {
   if (index < 0) return;
   const LayoutRecord r = ControlTable[static_cast<std::size_t>(index)];
   if (control.IsLine()) {
-    Try([&] { control.SetX1(static_cast<Single>(Scaled(r.Left, w, control.X1() < 0))); });
-    Try([&] { control.SetY1(static_cast<Single>(Scaled(r.Top, h))); });
-    Try([&] { control.SetX2(static_cast<Single>(Scaled(r.Width, w, control.X2() < 0))); });
-    Try([&] { control.SetY2(static_cast<Single>(Scaled(r.Height, h))); });
+    TryMember(control, Member::X1,
+              [&] { control.SetX1(static_cast<Single>(Scaled(r.Left, w, control.X1() < 0))); });
+    TryMember(control, Member::Y1, [&] { control.SetY1(static_cast<Single>(Scaled(r.Top, h))); });
+    TryMember(control, Member::X2,
+              [&] { control.SetX2(static_cast<Single>(Scaled(r.Width, w, control.X2() < 0))); });
+    TryMember(control, Member::Y2,
+              [&] { control.SetY2(static_cast<Single>(Scaled(r.Height, h))); });
     return;
   }
   std::int32_t new_left = 0;
   std::int32_t new_top = 0;
   std::int32_t new_width = 0;
   std::int32_t new_height = 0;
-  Try([&] { new_left = Scaled(r.Left, w, control.Left() < 0); });
+  TryMember(control, Member::Left, [&] { new_left = Scaled(r.Left, w, control.Left() < 0); });
   Try([&] { new_top = Scaled(r.Top, h); });
   Try([&] { new_width = Scaled(r.Width, w); });
   Try([&] { new_height = Scaled(r.Height, h); });
@@ -142,9 +154,9 @@ void FormResizeModule::ResizeControl(Control& control, const Window& window) {
   const auto top = static_cast<Single>(new_top);
   const auto width = static_cast<Single>(new_width);
   const auto height = static_cast<Single>(new_height);
-  Try([&] { control.Move(left, top, width, height); });
-  Try([&] { control.Move(left, top, width); });
-  Try([&] { control.Move(left, top); });
+  TryMember(control, Member::Move, [&] { control.Move(left, top, width, height); });
+  TryMember(control, Member::Move, [&] { control.Move(left, top, width); });
+  TryMember(control, Member::Move, [&] { control.Move(left, top); });
 }
 
 void FormResizeModule::ResizeForm(Window& window) {

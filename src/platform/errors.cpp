@@ -51,8 +51,16 @@ std::string WhatText(ErrorKind kind, const std::string& detail) {
 }
 }  // namespace
 
+namespace {
+std::uint64_t raised = 0;
+}  // namespace
+
 ToolkitError::ToolkitError(ErrorKind kind, std::string detail)
-    : std::runtime_error(WhatText(kind, detail)), kind_(kind), detail_(std::move(detail)) {}
+    : std::runtime_error(WhatText(kind, detail)), kind_(kind), detail_(std::move(detail)) {
+  ++raised;
+}
+
+std::uint64_t ToolkitErrorsRaised() { return raised; }
 
 std::string ErrorReason(const ToolkitError& error) {
   return error.detail().empty() ? ErrorDescription(error.kind()) : error.detail();

@@ -3,6 +3,7 @@
 // number that the message box shows.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -43,6 +44,9 @@ class ToolkitError : public std::runtime_error {
 std::string ErrorReason(const ToolkitError& error);
 
 [[noreturn]] void Raise(ErrorKind kind, std::string detail = {});
+
+// How many toolkit errors were raised in this process (caught or not).
+std::uint64_t ToolkitErrorsRaised();
 
 // Runs f and reports whether it raised a toolkit error; the error is dropped.
 // This is the error-tolerant stretch: a failing step is skipped, the next runs.

@@ -76,9 +76,10 @@ void Forms::Deliver(const std::function<void()>& handler) {
   }
 }
 
-int Forms::Run(Form& startup) {
+int Forms::Run(Form& startup, const FormDesign* next) {
   Deliver([&startup] { startup.Show(); });
   if (ended_) return 0;
+  if (next != nullptr) toolkit_.Prepare(*next);
   return toolkit_.Run();
 }
 

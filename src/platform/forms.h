@@ -55,8 +55,9 @@ class Forms {
   // loaded, the program ends.
   void Deliver(const std::function<void()>& handler);
 
-  // Loads and shows the start-up window, then runs the event loop.
-  int Run(Form& startup);
+  // Loads and shows the start-up window, then runs the event loop; the
+  // toolkit may build the window of `next` ahead meanwhile.
+  int Run(Form& startup, const FormDesign* next = nullptr);
   // Unloads every loaded window, most recently loaded last, as a desktop
   // shutdown does, then closes any message box or menu still open.
   void UnloadAll(int reason = kAppWindows);

@@ -41,6 +41,25 @@ double Control::Year() const { Unsupported(); }
 double Control::Month() const { Unsupported(); }
 double Control::Day() const { Unsupported(); }
 
+bool Control::Has(Member /*member*/) const { return false; }
+
+bool DesignedControl::Has(Member member) const {
+  return member == Member::Index && design_.index >= 0;
+}
+
+bool PlacedControl::Has(Member member) const {
+  switch (member) {
+    case Member::Left:
+    case Member::Top:
+    case Member::Width:
+    case Member::Height:
+    case Member::Move:
+      return true;
+    default:
+      return DesignedControl::Has(member);
+  }
+}
+
 std::int32_t DesignedControl::Index() const {
   if (design_.index < 0) Raise(ErrorKind::NotAnArray);
   return design_.index;

@@ -19,6 +19,9 @@ namespace dv {
 class Form;
 class Toolkit;
 
+// Members that a caller may ask a control about before using them.
+enum class Member { Index, Left, Top, Width, Height, X1, Y1, X2, Y2, Move, IntegralHeight };
+
 class Control {
  public:
   Control() = default;
@@ -28,6 +31,10 @@ class Control {
 
   virtual ControlKind Kind() const = 0;
   bool IsLine() const { return Kind() == ControlKind::Line; }
+  // Whether the control has `member`: each class that provides a member
+  // says so. An error-tolerant caller asks first and skips a member the
+  // control lacks without a failing call; a call to it still fails.
+  virtual bool Has(Member member) const;
 
   virtual std::string Name() const;
   virtual std::int32_t Index() const;
@@ -77,6 +84,7 @@ class DesignedControl : public Control {
   ControlKind Kind() const override { return design_.kind; }
   std::string Name() const override { return design_.name; }
   std::int32_t Index() const override;
+  bool Has(Member member) const override;
   const ControlDesign& design() const { return design_; }
 
  private:
@@ -89,6 +97,7 @@ class DesignedControl : public Control {
 class PlacedControl : public DesignedControl {
  public:
   explicit PlacedControl(ControlDesign design);
+  bool Has(Member member) const override;
   Single Left() const override { return left_; }
   void SetLeft(Single value) override { Move(value); }
   Single Top() const override { return top_; }
@@ -180,6 +189,8 @@ class Window {
   Form* owner() const { return owner_; }
   // After its unload the window delivers no further notifications.
   void Detach() { owner_ = nullptr; }
+  // A window built ahead delivers them from its load on.
+  void Attach(Form* owner) { owner_ = owner; }
   // Notifications, raised by the toolkit; each runs the owner's handler with
   // the toolkit's default handling of an error that no handler catches.
   void RaiseResize();

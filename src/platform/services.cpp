@@ -1,11 +1,17 @@
 #include "platform/services.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
+#include <cstring>
 #include <limits>
-#include <system_error>
+
+#if defined(_WIN32)
+#include <direct.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "platform/errors.h"
 
@@ -149,10 +155,16 @@ Rect MovedBounds(const Rect& outer, Single left, std::optional<Single> top,
   return moved;
 }
 
+// The C library's call, not std::filesystem: that would bring the C++
+// library's streams and locales into the Windows program (a third of its
+// size), which changes directory through its own toolkit anyway.
 void Toolkit::ChangeDirectory(const std::string& path) {
-  std::error_code error;
-  std::filesystem::current_path(std::filesystem::u8path(path), error);
-  if (error) Raise(ErrorKind::PathNotFound, path + ": " + error.message());
+#if defined(_WIN32)
+  const int result = _chdir(path.c_str());
+#else
+  const int result = chdir(path.c_str());
+#endif
+  if (result != 0) Raise(ErrorKind::PathNotFound, path + ": " + std::strerror(errno));
 }
 
 std::string Toolkit::ToAnsi(const std::string& utf8) const {

@@ -88,6 +88,9 @@ class Toolkit {
   // Windows: builds a window hidden from its design; `owner` receives its
   // notifications.
   virtual std::unique_ptr<Window> CreateWindow(const FormDesign& design, Form& owner) = 0;
+  // The window of `design` will be created soon: the toolkit may build it
+  // ahead, when it has nothing else to do. CreateWindow then hands it over.
+  virtual void Prepare(const FormDesign& /*design*/) {}
   virtual std::unique_ptr<NativeTimer> CreateTimer(std::function<void()> tick) = 0;
 
   // A modal message box; returns the button chosen (kIdOk, kIdYes, kIdNo).
@@ -115,9 +118,10 @@ class Toolkit {
   virtual void WriteSettings(const std::string& app, const std::string& section,
                              const SettingValues& values);
 
-  // The shell's notification area: the record's bytes as Shell_NotifyIconA
-  // takes them. Returns whether the shell took the request.
-  virtual bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) = 0;
+  // The shell's notification area: Shell_NotifyIconA with the record (whose
+  // 88-byte form is ToBytes(record)). Returns whether the shell took the
+  // request.
+  virtual bool NotifyIcon(std::uint32_t operation, const NotifyIconData& record) = 0;
   // Whether a notification area is there to show an icon now.
   virtual bool TrayAvailable() const = 0;
   // Set by the program: called from the event loop when the notification
@@ -127,7 +131,7 @@ class Toolkit {
   // Starts a program as CreateProcessA does with a null application name,
   // inherited handles, NORMAL_PRIORITY_CLASS, the program's environment and
   // current directory. False with the reason in `error` when it cannot start.
-  virtual bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+  virtual bool CreateProcess(const std::string& command_line, const StartupInfo& startup,
                              ProcessInformation& info, std::string& error) = 0;
 
   // Text in the system's 8-bit code page and back (the default is Windows-1252

@@ -11,9 +11,27 @@ DV_HOME="$E2E_TMP/Dayvane"
 DV_CONF="$XDG_CONFIG_HOME/dayvane/dayvane.conf"
 mkdir -p "$DV_HOME"
 cp "$DV_BIN" "$DV_HOME/dayvane"
+# The program's milestones with their times (see scripts/bench): tests wait
+# for them instead of waiting a while.
+export DAYVANE_TRACE="$E2E_TMP/trace"
+
+# dv_trace_count EVENT: how many times the program (this run) has reached
+# EVENT (the event's first words).
+dv_trace_count() {
+  awk -v e="$1" 'index(substr($0, index($0, " ") + 1), e) == 1 { n++ } END { print n + 0 }' \
+    "$DAYVANE_TRACE" 2>/dev/null || echo 0
+}
+# dv_trace_last EVENT: the time (ms) of the latest EVENT.
+dv_trace_last() {
+  awk -v e="$1" 'index(substr($0, index($0, " ") + 1), e) == 1 { t = $1 } END { print t }' \
+    "$DAYVANE_TRACE" 2>/dev/null
+}
+# dv_wait_trace EVENT COUNT [TIMEOUT]: waits until EVENT was reached COUNT times.
+dv_wait_trace() { e2e_wait_for "${3:-10}" eval "[ \$(dv_trace_count '$1') -ge $2 ]"; }
 
 # dv_start: starts the program from its folder; DV_PID is its pid.
 dv_start() {
+  : >"$DAYVANE_TRACE"
   e2e_spawn dayvane-$((++DV_RUNS)) "$DV_HOME/dayvane"
   DV_PID=$E2E_LAST_PID
 }
@@ -94,9 +112,11 @@ dv_click_close() {
 # dv_show: double-clicks the tray icon and waits for the main window.
 dv_show() {
   e2e_tray_wait_icon 10 '"dayvane"' >/dev/null || return 1
-  sleep 0.3
+  dv_wait_trace main-loaded 1 || return 1
+  local shown
+  shown=$(dv_trace_count "shown frmMain")
   e2e_tray_double_click
-  e2e_wait_for 5 e2e_is_mapped "$1" && sleep 0.5
+  e2e_wait_for 5 e2e_is_mapped "$1" && dv_wait_trace "shown frmMain" $((shown + 1)) 5
 }
 
 # dv_quit: Quit from the tray menu, Yes; waits for the end.

@@ -6,7 +6,7 @@
 if(DAYVANE_SANITIZE)
   set(e2e_tests startup tray signals)
 else()
-  set(e2e_tests startup tray placement signals usable wayland single_instance)
+  set(e2e_tests startup tray placement signals usable wayland scales marks clock single_instance)
 endif()
 foreach(test ${e2e_tests})
   add_test(NAME e2e_${test}

@@ -92,6 +92,30 @@ e2e_wait_for() {
   done
 }
 
+# e2e_stays TIMEOUT CMD...: true when CMD holds all through TIMEOUT seconds
+# (for what must not happen: the program must not end, a window must not
+# appear); false as soon as it fails.
+e2e_stays() {
+  local deadline=$((SECONDS + $1)); shift
+  while [ "$SECONDS" -le "$deadline" ]; do
+    "$@" >/dev/null 2>&1 || return 1
+    sleep 0.1
+  done
+}
+
+# e2e_wait_settled WID OLD [TIMEOUT]: waits until WID's geometry differs
+# from OLD and reads the same twice in a row (the window manager is done).
+e2e_wait_settled() {
+  local deadline=$((SECONDS + ${3:-5})) last='' now
+  while [ "$SECONDS" -le "$deadline" ]; do
+    now=$(e2e_geometry "$1")
+    [ "$now" != "$2" ] && [ "$now" = "$last" ] && return 0
+    last=$now
+    sleep 0.1
+  done
+  return 1
+}
+
 # A lock whose owner is gone (a run killed with SIGKILL) may be reused.
 _e2e_stale_lock() {
   local pid

@@ -20,8 +20,9 @@ e2e_check "in normal state" test "$(dv_setting WindowState)" = " 0"
 
 # Moved and resized through the window manager, it reopens there.
 dv_show "$main"
+placed=$(e2e_geometry "$main")
 xdotool windowmove "$main" 140 90 windowsize "$main" 420 300
-sleep 1
+e2e_wait_settled "$main" "$placed"
 e2e_shot 01-moved
 before=$(dv_frame "$main")
 dv_quit
@@ -45,7 +46,7 @@ e2e_check "the minimised state was stored" test "$(dv_setting WindowState)" = " 
 dv_start
 dv_skip_splash
 main=$(dv_main_window)
-sleep 1
+dv_wait_trace main-loaded 1
 e2e_check "a minimised start stays hidden" eval "! e2e_is_mapped $main"
 dv_show "$main"
 e2e_shot 03-back-from-minimised
@@ -76,12 +77,12 @@ design=$(calendar_geometry)
 e2e_shot 04-design-size
 e2e_check "at the design size the calendar is 313 x 201 at 6 ($design)" test "$design" = "6 313 201"
 xdotool windowsize "$main" 650 $((402 + bar))
-sleep 1
+e2e_wait_for 5 eval '[ "$(calendar_geometry)" = "12 626 402" ]'
 e2e_shot 05-double-size
 doubled=$(calendar_geometry)
 e2e_check "at twice the client size it is 626 x 402 at 12 ($doubled)" test "$doubled" = "12 626 402"
 xdotool windowsize "$main" 487 $((301 + bar))
-sleep 1
+e2e_wait_for 5 eval '[ "$(calendar_geometry)" = "9 466 299" ]'
 e2e_shot 06-one-and-a-half
 # 487 x 301 px is 7305 x 4515 twips: 149% and 149% (truncated), so the
 # calendar is 134, 6995 x 4492 twips: 9, 466 x 299 px.
@@ -134,7 +135,7 @@ dv_show "$main"
 normal=$(dv_frame "$main")
 wmctrl -i -r "$main" -b add,maximized_vert,maximized_horz
 e2e_wait_for 5 eval "xprop -id $main _NET_WM_STATE | grep -q MAXIMIZED_HORZ"
-sleep 0.5
+e2e_wait_for 5 eval '[ "$(dv_setting WindowState)" = " 2" ]'
 dv_quit
 e2e_check "the maximised state was stored" test "$(dv_setting WindowState)" = " 2"
 dv_start
@@ -146,7 +147,6 @@ e2e_shot 08-maximised-again
 e2e_check "it comes back maximised" eval "xprop -id $main _NET_WM_STATE | grep -q MAXIMIZED_HORZ"
 wmctrl -i -r "$main" -b remove,maximized_vert,maximized_horz
 e2e_wait_for 5 eval "near \"\$(dv_frame $main)\" \"$normal\""
-sleep 1
 e2e_shot 09-restored
 e2e_check "and restores to its saved normal bounds ($(dv_frame "$main") / $normal)" \
   near "$(dv_frame "$main")" "$normal"

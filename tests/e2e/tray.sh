@@ -38,7 +38,7 @@ e2e_wait_for 5 e2e_is_mapped "$main"
 e2e_check "the icon brings it back in normal state" test "$(e2e_wm_state "$main")" = Normal
 
 # A double-click on a date makes its notes file and opens it in the editor.
-sleep 0.5
+e2e_wait_for 5 eval '[ "$(xdotool getactivewindow)" = "$main" ]'
 dv_double_click_date "$main"
 e2e_wait_for 5 eval '[ -n "$(dv_notes)" ]'
 note=$(dv_notes)
@@ -58,10 +58,11 @@ e2e_editor_kill
 
 # About twice leaves one About window.
 for _ in 1 2; do
-  timeout 5 xdotool windowactivate --sync "$main" key --clearmodifiers alt+b sleep 0.3 key Return
-  sleep 0.5
+  timeout 5 xdotool windowactivate --sync "$main" key --clearmodifiers alt+b
+  e2e_wait_popup 5 >/dev/null
+  xdotool key Return
+  about=$(e2e_wait_window '^About Dayvane v2\.0\.\.\.$' 5)
 done
-about=$(e2e_wait_window '^About Dayvane v2\.0\.\.\.$' 5)
 e2e_shot 06-about
 e2e_check "About twice leaves one About window" \
   test "$(xdotool search --onlyvisible --name '^About Dayvane v2\.0\.\.\.$' | wc -l)" = 1
@@ -86,8 +87,7 @@ e2e_shot 08-confirm-exit
 e2e_check "Quit asks \"Confirm Exit\"" test -n "$box"
 timeout 5 xdotool windowactivate --sync "$box" key alt+n
 e2e_wait_gone "$box" 5
-sleep 0.5
-e2e_check "No keeps the program running" dv_running
+e2e_check "No keeps the program running" e2e_stays 1 dv_running
 e2e_check "with its icon" e2e_tray_icon_pos
 
 # Quit, Yes removes the icon and ends the program.
@@ -111,7 +111,7 @@ e2e_wait_for 5 e2e_is_mapped "$main"
 e2e_shot 10-no-tray
 e2e_check "without a tray the window is shown" e2e_is_mapped "$main"
 xdotool windowminimize "$main"
-sleep 1
+e2e_wait_for 5 eval "[ \"\$(e2e_wm_state $main)\" = Iconic ]"
 e2e_check "and minimising does not hide it (state $(e2e_wm_state "$main"))" \
   test "$(e2e_wm_state "$main")" = Iconic
 e2e_start_tray

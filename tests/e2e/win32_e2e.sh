@@ -6,21 +6,23 @@
 # editor (a stand-in notepad.exe in the program folder); the tray menu and
 # Quit; the placement in the registry. Then a restart with trayer as the
 # tray host: the icon docks there, the placement comes back, Quit again.
+# Last, the shell's tray dies (explorer.exe killed): the window is shown.
 #
 #   win32_e2e.sh DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]
 #
-# Each run has its own Wine prefix, made at the start and removed at the end.
+# The prefix is the run's shared one (DAYVANE_WINEPREFIX, without the
+# program's settings) or one of its own, made at the start and removed at
+# the end. A 64-bit Dayvane.exe runs on Wine's 64-bit loader.
 set -u
 [ $# -ge 2 ] || { echo "usage: $0 DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]" >&2; exit 2; }
 exe=$(realpath "$1")
 notepad=$(realpath "$2")
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/wine_check.sh"
-wine_check_or_skip win32_e2e
+wine_pick win32_e2e "$exe"
 e2e_init "${3:-}"
 rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
-
-export WINEPREFIX="$E2E_TMP/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+e2e_log "Dayvane.exe: $(pe_machine "$exe"), on $WINE"
 W32_PID=''
 
 w32_stop_wine() {
@@ -41,15 +43,15 @@ cp "$notepad" "$prog/notepad.exe"
 prog_win="Z:$(tr / '\\' <<<"$prog")"
 
 started=$SECONDS
-e2e_log "making the Wine prefix"
-(unset DISPLAY; wineboot --init >/dev/null 2>&1; wineserver -w)
-e2e_log "prefix made in $((SECONDS - started)) s"
-e2e_check "the Wine prefix is made" test -f "$WINEPREFIX/system.reg"
+wine_prefix_open "$E2E_TMP/wine"
+e2e_check "the Wine prefix is ready ($WINEPREFIX)" test -f "$WINEPREFIX/system.reg"
+# A shared prefix starts without the program's settings, as a new one does.
+(unset DISPLAY; "$WINE" reg delete 'HKCU\Software\Dayvane' /f >/dev/null 2>&1; wineserver -w)
 
 e2e_start_x && e2e_start_wm || exit 1
 
 w32_start() {
-  (cd "$prog" && exec wine Dayvane.exe) >>"$E2E_ARTIFACTS/dayvane.log" 2>&1 &
+  (cd "$prog" && exec "$WINE" Dayvane.exe) >>"$E2E_ARTIFACTS/dayvane.log" 2>&1 &
   W32_PID=$!
 }
 w32_running() { [ -n "$W32_PID" ] && e2e_pid_alive "$W32_PID"; }
@@ -185,7 +187,7 @@ e2e_check "the icon is gone" \
   eval "! xdotool search --onlyvisible --name '^Wine System Tray\$' >/dev/null"
 
 # The placement in the registry: five texts such as " 1234".
-wine reg query 'HKCU\Software\Dayvane\frmMain' 2>/dev/null | tr -d '\r' >"$E2E_ARTIFACTS/registry.txt"
+"$WINE" reg query 'HKCU\Software\Dayvane\frmMain' 2>/dev/null | tr -d '\r' >"$E2E_ARTIFACTS/registry.txt"
 cat "$E2E_ARTIFACTS/registry.txt" >&2
 for key in Left Top Width Height WindowState; do
   value=$(sed -n "s/^    $key    REG_SZ    \(.*\)\$/\1/p" "$E2E_ARTIFACTS/registry.txt")
@@ -225,6 +227,41 @@ w32_quit "$ix" "$iy" 09
 e2e_wait_for 10 eval '! e2e_tray_icon_pos explorer'
 e2e_shot 10-ended
 e2e_check "the docked icon is gone" eval '! e2e_tray_icon_pos explorer'
+w32_stop_wine
+
+# --- Third run: the tray goes away and does not come back --------------------
+w32_start
+splash=$(e2e_wait_window '^Form1$' 30)
+read -r sx sy _ < <(w32_geometry "$splash")
+[ -n "$splash" ] && xdotool mousemove $((sx + 150)) $((sy + 112)) click 1
+read -r ix iy icon < <(e2e_tray_wait_icon 15 explorer)
+e2e_check "the icon docks in trayer once more" test -n "${icon:-}"
+e2e_check "the main window is hidden while the icon is there" \
+  eval "! xdotool search --onlyvisible --name '^Dayvane v2\.0\$' >/dev/null"
+# Wine's explorer.exe holds the shell's tray window (Shell_TrayWnd).
+shell=$(pgrep -f '[Ee]xplorer\.exe' | head -1)
+e2e_check "the shell's process is found ($shell)" test -n "$shell"
+[ -n "$shell" ] && kill -9 "$shell"
+main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
+sleep 0.5
+e2e_shot 11-tray-gone
+e2e_check "with the tray gone the window is shown" test -n "$main"
+e2e_check "the program runs on" w32_running
+if [ -n "$main" ]; then
+  # The menu bar's Quit, then the one item of its menu.
+  read -r mx my _ < <(w32_geometry "$main")
+  xdotool mousemove $((mx + 98)) $((my + 10)) sleep 0.3 click 1
+  e2e_wait_for 5 w32_popup
+  menu=$(w32_popup)
+  e2e_shot 12-menu-bar-quit
+  read -r x y w h _ < <(w32_geometry "$menu")
+  [ -n "$menu" ] && xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.2 click 1
+  box=$(e2e_wait_window '^Confirm Exit$' 10)
+  e2e_check "its menu bar's Quit asks \"Confirm Exit\"" test -n "$box"
+  [ -n "$box" ] && xdotool windowactivate --sync "$box" sleep 0.3 key y
+  e2e_wait_for 15 eval '! w32_running'
+  e2e_check "Yes ends the program" eval '! w32_running'
+fi
 w32_stop_wine
 
 e2e_log "Wine part took $((SECONDS - started)) s"

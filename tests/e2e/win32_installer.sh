@@ -13,11 +13,12 @@ setup=$(realpath "$1")
 notepad=$(realpath "$2")
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/wine_check.sh"
-wine_check_or_skip win32_installer
+wine_pick win32_installer "$setup"
 e2e_init "${3:-}"
+# A prefix of its own: the test changes what a user's registry holds.
 export WINEPREFIX="$E2E_TMP/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null; e2e_cleanup' EXIT
-(unset DISPLAY; wineboot --init >/dev/null 2>&1; wineserver -w)
+wine_prefix_make "$WINEPREFIX"
 e2e_check "the Wine prefix is made" test -f "$WINEPREFIX/system.reg"
 e2e_start_x && e2e_start_wm || exit 1
 e2e_spawn trayer trayer --edge top --align right --widthtype pixel --width 64 --height 32 \
@@ -27,18 +28,18 @@ wineserver -p
 
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Dayvane'
-reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
-reg_key() { wine reg query "$1" >/dev/null 2>&1; }
-unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
-local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
-appdata=$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')
+reg_value() { "$WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+reg_key() { "$WINE" reg query "$1" >/dev/null 2>&1; }
+unix_path() { "$WINE" winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+local_appdata=$("$WINE" cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+appdata=$("$WINE" cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')
 inst_win="$local_appdata\\Programs\\Dayvane"
 inst=$(unix_path "$inst_win")
 menu_entry="$(unix_path "$appdata")/Microsoft/Windows/Start Menu/Programs/Dayvane.lnk"
 e2e_log "installing into $inst_win ($inst)"
 
 # --- Silent install ---------------------------------------------------------
-wine "$setup" /S >"$E2E_ARTIFACTS/setup.log" 2>&1
+"$WINE" "$setup" /S >"$E2E_ARTIFACTS/setup.log" 2>&1
 status=$?
 e2e_check "the installer runs silently with status 0 (got $status)" test "$status" = 0
 e2e_check "Dayvane.exe is in %LOCALAPPDATA%\\Programs\\Dayvane" test -f "$inst/Dayvane.exe"
@@ -51,7 +52,7 @@ e2e_check "the uninstall entry names the quiet uninstaller" \
 
 # --- Started from the installed folder, a note beside it --------------------
 cp "$notepad" "$inst/notepad.exe"  # the stand-in text editor, found first there
-(cd "$inst" && exec wine Dayvane.exe) >>"$E2E_ARTIFACTS/dayvane.log" 2>&1 &
+(cd "$inst" && exec "$WINE" Dayvane.exe) >>"$E2E_ARTIFACTS/dayvane.log" 2>&1 &
 W32_PID=$!
 E2E_PIDS+=("$W32_PID")
 splash=$(e2e_wait_window '^Form1$' 30)
@@ -83,7 +84,7 @@ e2e_check "its settings are in HKCU\\Software\\Dayvane" test $? = 0
 
 # --- Silent uninstall ---------------------------------------------------------
 # The uninstaller runs from a copy of itself and returns at once.
-wine "$inst/uninstall.exe" /S >"$E2E_ARTIFACTS/uninstall.log" 2>&1
+"$WINE" "$inst/uninstall.exe" /S >"$E2E_ARTIFACTS/uninstall.log" 2>&1
 e2e_wait_for 30 eval '[ ! -e "$inst/uninstall.exe" ] && ! reg_key "$uninstall_key"'
 e2e_check "the uninstaller removes the program" test ! -e "$inst/Dayvane.exe" -a ! -e "$inst/uninstall.exe"
 e2e_check "the Start-menu entry" test ! -e "$menu_entry"
@@ -95,10 +96,10 @@ e2e_check "and, silently, the settings" reg_key 'HKCU\Software\Dayvane\frmMain'
 ls -la "$inst" >"$E2E_ARTIFACTS/left-behind.txt" 2>&1
 
 # --- Without autostart; settings removed on request -------------------------
-wine "$setup" /S /NOAUTOSTART >>"$E2E_ARTIFACTS/setup.log" 2>&1
+"$WINE" "$setup" /S /NOAUTOSTART >>"$E2E_ARTIFACTS/setup.log" 2>&1
 e2e_check "/NOAUTOSTART installs without the Run value" \
   eval 'test -f "$inst/Dayvane.exe" && [ -z "$(reg_value "$run_key" Dayvane)" ]'
-wine "$inst/uninstall.exe" /S /REMOVESETTINGS >>"$E2E_ARTIFACTS/uninstall.log" 2>&1
+"$WINE" "$inst/uninstall.exe" /S /REMOVESETTINGS >>"$E2E_ARTIFACTS/uninstall.log" 2>&1
 e2e_wait_for 30 eval '[ ! -e "$inst/uninstall.exe" ]'
 e2e_wait_for 10 eval '! reg_key "HKCU\\Software\\Dayvane"'
 e2e_check "/REMOVESETTINGS removes the settings too" eval '! reg_key "HKCU\\Software\\Dayvane"'

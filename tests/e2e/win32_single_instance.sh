@@ -11,15 +11,16 @@ set -u
 exe=$(realpath "$1")
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/wine_check.sh"
-wine_check_or_skip win32_single_instance
+wine_pick win32_single_instance "$exe"
 e2e_init "${2:-}"
+# A prefix of its own: the test changes what a user's registry holds.
 export WINEPREFIX="$E2E_TMP/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null; e2e_cleanup' EXIT
 
 prog="$E2E_TMP/Dayvane"
 mkdir -p "$prog"
 cp "$exe" "$prog/Dayvane.exe"
-(unset DISPLAY; wineboot --init >/dev/null 2>&1; wineserver -w)
+wine_prefix_make "$WINEPREFIX"
 e2e_check "the Wine prefix is made" test -f "$WINEPREFIX/system.reg"
 e2e_start_x && e2e_start_wm || exit 1
 # trayer at a fixed width (Wine docks into the panel as it is then).
@@ -31,7 +32,7 @@ wineserver -p
 
 now_ms() { date +%s%3N; }
 w32_start() {
-  e2e_spawn dayvane bash -c "cd '$1' && exec wine Dayvane.exe"
+  e2e_spawn dayvane bash -c "cd '$1' && exec \"$WINE\" Dayvane.exe"
   W32_PID=$E2E_LAST_PID
 }
 # This test's Windows processes running Dayvane.exe: by process name and by
@@ -57,7 +58,7 @@ w32_icons() {
 second_start() {
   local t0
   t0=$(now_ms)
-  (cd "$prog" && timeout 20 wine Dayvane.exe) >>"$E2E_ARTIFACTS/second.log" 2>&1
+  (cd "$prog" && timeout 20 "$WINE" Dayvane.exe) >>"$E2E_ARTIFACTS/second.log" 2>&1
   SECOND_STATUS=$?
   SECOND_MS=$(($(now_ms) - t0))
   e2e_log "second start: status $SECOND_STATUS in $SECOND_MS ms"

@@ -61,7 +61,7 @@ e2e_check "the client area is $want device pixels ($(dv_client_area "$main"))" \
 # 3. The panel's own menu (right button) has Quit, which asks "Confirm Exit";
 # No keeps the program.
 xdotool mousemove "$ix" "$iy" click 3
-sleep 0.3 # the menu is the panel's: wait for it to be drawn before the keys
+e2e_wait_popup 5 >/dev/null
 e2e_shot 04-panel-menu
 xdotool key Down Return
 box=$(e2e_wait_window '^Confirm Exit$' 5)

@@ -100,6 +100,17 @@ std::string SimControl::Name() const {
   return name_;
 }
 
+bool SimControl::Has(Member member) const {
+  static const std::map<Member, std::string> kNames = {
+      {Member::Left, "Left"},   {Member::Top, "Top"},
+      {Member::Width, "Width"}, {Member::Height, "Height"},
+      {Member::X1, "X1"},       {Member::Y1, "Y1"},
+      {Member::X2, "X2"},       {Member::Y2, "Y2"},
+      {Member::Move, "Move"},   {Member::IntegralHeight, "IntegralHeight"}};
+  if (member == Member::Index) return index_ >= 0;
+  return members.count(kNames.at(member)) != 0;
+}
+
 std::int32_t SimControl::Index() const {
   book.Touch("Index");
   if (index_ < 0) Raise(ErrorKind::NotAnArray);
@@ -433,15 +444,16 @@ void SimToolkit::WriteSettings(const std::string& app, const std::string& sectio
   if (changed) ++store_replacements;
 }
 
-bool SimToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) {
-  notify_calls.emplace_back(operation, record);
+bool SimToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& record) {
+  // Kept as the shell receives it.
+  notify_calls.emplace_back(operation, ToBytes(record));
   log.push_back("Shell_NotifyIcon(" + std::to_string(operation) + ")");
   return notify_result && tray_available;
 }
 
-bool SimToolkit::CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+bool SimToolkit::CreateProcess(const std::string& command_line, const StartupInfo& startup,
                                ProcessInformation& info, std::string& error) {
-  processes.push_back({command_line, StartupInfoFromBytes(startup), current_directory});
+  processes.push_back({command_line, startup, current_directory});
   log.push_back("CreateProcess(" + command_line + ")");
   if (!process_result) {
     error = "no text editor is installed";

@@ -53,6 +53,7 @@ class SimControl : public Control {
   static std::unique_ptr<SimControl> MenuItem(std::string name);
 
   ControlKind Kind() const override { return kind_; }
+  bool Has(Member member) const override;
   std::string Name() const override;
   std::int32_t Index() const override;
   Single Left() const override { return Get("Left"); }
@@ -186,9 +187,9 @@ class SimToolkit : public Toolkit {
                     const std::string& value) override;
   void WriteSettings(const std::string& app, const std::string& section,
                      const SettingValues& values) override;
-  bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) override;
+  bool NotifyIcon(std::uint32_t operation, const NotifyIconData& record) override;
   bool TrayAvailable() const override { return tray_available; }
-  bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+  bool CreateProcess(const std::string& command_line, const StartupInfo& startup,
                      ProcessInformation& info, std::string& error) override;
   int Run() override { return 0; }
   void Quit(int exit_code) override { quit_code = exit_code; }

@@ -72,8 +72,17 @@ TEST_F(Layout, RecordsWindowAndControlsRoundedHalfEven) {
   EXPECT_EQ(t[4].Name, "mnuQuit");
   EXPECT_EQ(t[4].Left, 0);
   EXPECT_EQ(t[4].Width, 0);
-  // IntegralHeight is asked of every control; its failures are ignored.
-  EXPECT_EQ(w->control("a").book.count("IntegralHeight="), 1);
+  // IntegralHeight is set where a control has it; the others are passed
+  // over without a failing call.
+  EXPECT_EQ(w->control("a").book.count("IntegralHeight="), 0);
+  auto list = MakeWindow("frmList");
+  list->Add(SimControl::Placed("lst", 0, 0, 10, 20));
+  list->control("lst").members.insert("IntegralHeight");
+  list->control("lst").props["IntegralHeight"] = -1;
+  const std::uint64_t before = ToolkitErrorsRaised();
+  m_.AddForm(*list);
+  EXPECT_EQ(list->control("lst").props["IntegralHeight"], 0);
+  EXPECT_EQ(ToolkitErrorsRaised(), before);
 }
 
 TEST_F(Layout, NamesAreCaseSensitiveAndSharedNamesShareOneRecord) {

@@ -97,12 +97,16 @@ TEST_F(Lifecycle, ResizeHidesAMinimisedWindowThenSavesThenRescales) {
   EXPECT_LT(rescale, log.size());
 }
 
-TEST_F(Lifecycle, ShowAndMinimiseReplaceTheStoreAtMostTwice) {
+TEST_F(Lifecycle, ShowAndMinimiseReplaceTheStoreAtMostTwiceAndRaiseNoError) {
   Start();
   const int before = tk_.store_replacements;
+  const std::uint64_t errors = ToolkitErrorsRaised();
   main().Show();
   main().SetWindowState(1);
   EXPECT_LE(tk_.store_replacements - before, 2);
+  // The layout passes over what the menu items and the picture box lack
+  // without raising (and catching) errors.
+  EXPECT_EQ(ToolkitErrorsRaised(), errors);
   EXPECT_EQ(tk_.settings.at("Dayvane/frmMain/WindowState"), " 1");
 }
 

@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/frm_main.h"
@@ -14,6 +15,7 @@
 #include "forms/designs.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/single_instance.h"
+#include "platform/trace.h"
 
 namespace {
 
@@ -27,6 +29,7 @@ void OnSignal(int number) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const char* trace = std::getenv("DAYVANE_TRACE")) dv::OpenTrace(trace);
   QApplication app(argc, argv);
   QApplication::setApplicationName("dayvane");
   dv::qt::QtToolkit toolkit(app, dv::kProductTitle);
@@ -59,7 +62,6 @@ int main(int argc, char** argv) {
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
                    [&program](QSessionManager& /*manager*/) { program.Shutdown(); });
   // Whatever else makes Qt leave its event loop, the end is in order too.
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app,
-                   [&program] { program.Shutdown(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.Shutdown(); });
   return program.Run();
 }

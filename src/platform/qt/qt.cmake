@@ -12,6 +12,7 @@ target_link_libraries(dayvane_qt_store PUBLIC dayvane_core Qt6::Core)
 
 add_executable(dayvane
   src/platform/qt/main.cpp
+  src/platform/qt/diary_calendar.cpp
   src/platform/qt/qt_toolkit.cpp
   src/platform/qt/qt_window.cpp
   src/platform/qt/x11.cpp

@@ -6,9 +6,9 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
-#include <QMenu>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -119,16 +119,14 @@ QtToolkit::~QtToolkit() {
 // resolution is its logical one times that ratio.
 Single QtToolkit::TwipsPerPixelX() const {
   const QScreen* screen = Primary();
-  return TwipsPerPixelAt(screen != nullptr
-                             ? screen->logicalDotsPerInchX() * screen->devicePixelRatio()
-                             : 96.0);
+  return TwipsPerPixelAt(
+      screen != nullptr ? screen->logicalDotsPerInchX() * screen->devicePixelRatio() : 96.0);
 }
 
 Single QtToolkit::TwipsPerPixelY() const {
   const QScreen* screen = Primary();
-  return TwipsPerPixelAt(screen != nullptr
-                             ? screen->logicalDotsPerInchY() * screen->devicePixelRatio()
-                             : 96.0);
+  return TwipsPerPixelAt(
+      screen != nullptr ? screen->logicalDotsPerInchY() * screen->devicePixelRatio() : 96.0);
 }
 
 std::int32_t QtToolkit::SystemMetric(int index) const {
@@ -150,7 +148,34 @@ std::vector<Rect> QtToolkit::WorkAreas() const {
 }
 
 std::unique_ptr<Window> QtToolkit::CreateWindow(const FormDesign& design, Form& owner) {
-  return std::make_unique<QtWindow>(*this, design, owner);
+  const auto prepared = prepared_.find(&design);
+  if (prepared != prepared_.end()) {
+    std::unique_ptr<QtWindow> window = std::move(prepared->second);
+    prepared_.erase(prepared);
+    window->Attach(&owner);
+    return window;
+  }
+  return std::make_unique<QtWindow>(*this, design, &owner);
+}
+
+void QtToolkit::Prepare(const FormDesign& design) {
+  // Built once the start-up window has been painted and the event loop is
+  // idle: the calendar, its fonts and the menus are ready at the hand-over
+  // without delaying the splash.
+  to_prepare_.push_back(&design);
+}
+
+void QtToolkit::WindowPainted() {
+  if (to_prepare_.empty()) return;
+  QTimer::singleShot(0, &app_, [this] {
+    const std::vector<const FormDesign*> designs = std::move(to_prepare_);
+    to_prepare_.clear();
+    for (const FormDesign* design : designs) {
+      if (prepared_.count(design) == 0 && !ending_) {
+        prepared_[design] = std::make_unique<QtWindow>(*this, *design, nullptr);
+      }
+    }
+  });
 }
 
 std::unique_ptr<NativeTimer> QtToolkit::CreateTimer(std::function<void()> tick) {
@@ -317,8 +342,7 @@ void QtToolkit::ChangeDirectory(const std::string& path) {
   Toolkit::ChangeDirectory(path);
 }
 
-bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record_bytes) {
-  const NotifyIconData record = NotifyIconFromBytes(record_bytes);
+bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& record) {
   const auto key = std::make_pair(record.hWnd, record.uID);
   if (operation == kNimDelete) {
     const auto found = tray_.find(key);
@@ -340,7 +364,8 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& recor
   // itself. On an XEmbed tray a double click arrives as Trigger, then
   // DoubleClick, and the program pops up its menu.
   QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-  entry->status_notifier = bus != nullptr && bus->isServiceRegistered(kStatusNotifierWatcher).value();
+  entry->status_notifier =
+      bus != nullptr && bus->isServiceRegistered(kStatusNotifierWatcher).value();
   if (entry->status_notifier) {
     entry->menu = ExportedTrayMenu(record.hWnd);
     if (entry->menu) entry->icon->setContextMenu(entry->menu.get());
@@ -378,7 +403,7 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& recor
   return TrayAvailable();
 }
 
-bool QtToolkit::CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+bool QtToolkit::CreateProcess(const std::string& command_line, const StartupInfo& start,
                               ProcessInformation& info, std::string& error) {
   QStringList words = SplitCommandLine(command_line);
   if (words.isEmpty()) {
@@ -415,7 +440,6 @@ bool QtToolkit::CreateProcess(const std::string& command_line, const StartupInfo
   }
   info = ProcessInformation{};
   info.dwProcessId = static_cast<std::uint32_t>(pid);
-  const StartupInfo start = StartupInfoFromBytes(startup);
   if ((start.dwFlags & (kStartfUsePosition | kStartfUseSize)) != 0) {
     x11::PlaceFirstWindowOf(
         pid, QRect(static_cast<int>(start.dwX), static_cast<int>(start.dwY),

@@ -36,6 +36,9 @@ class QtToolkit : public Toolkit {
   std::int32_t SystemMetric(int index) const override;
   std::vector<Rect> WorkAreas() const override;
   std::unique_ptr<Window> CreateWindow(const FormDesign& design, Form& owner) override;
+  void Prepare(const FormDesign& design) override;
+  // A window has been painted for the first time since it was shown.
+  void WindowPainted();
   std::unique_ptr<NativeTimer> CreateTimer(std::function<void()> tick) override;
   int ShowMessageBox(const std::string& prompt, int buttons, const std::string& title) override;
   std::vector<TopLevelWindow> TopLevelWindows() const override;
@@ -47,10 +50,10 @@ class QtToolkit : public Toolkit {
                     const std::string& value) override;
   void WriteSettings(const std::string& app, const std::string& section,
                      const SettingValues& values) override;
-  bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record_bytes) override;
+  bool NotifyIcon(std::uint32_t operation, const NotifyIconData& record) override;
   bool TrayAvailable() const override;
   void CloseModalUi() override;
-  bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+  bool CreateProcess(const std::string& command_line, const StartupInfo& startup,
                      ProcessInformation& info, std::string& error) override;
   int Run() override;
   void Quit(int exit_code) override;
@@ -95,6 +98,8 @@ class QtToolkit : public Toolkit {
   QList<QPointer<QMessageBox>> open_boxes_;
   bool ending_ = false;
   bool tray_watched_ = false;
+  std::vector<const FormDesign*> to_prepare_;
+  std::map<const FormDesign*, std::unique_ptr<QtWindow>> prepared_;
   bool show_requested_ = false;
 };
 

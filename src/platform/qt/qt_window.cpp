@@ -16,9 +16,11 @@
 
 #include "platform/errors.h"
 #include "platform/forms.h"
+#include "platform/qt/diary_calendar.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/x11.h"
 #include "platform/services.h"
+#include "platform/trace.h"
 
 namespace dv::qt {
 
@@ -68,9 +70,7 @@ void ApplyLook(QCalendarWidget* calendar, const CalendarLook& look) {
   calendar->setHorizontalHeaderFormat(look.show_days ? QCalendarWidget::ShortDayNames
                                                      : QCalendarWidget::NoHorizontalHeader);
   calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-  // The control's first day of the week 1 is Sunday.
-  calendar->setFirstDayOfWeek(
-      static_cast<Qt::DayOfWeek>(look.first_day == 1 ? 7 : look.first_day - 1));
+  // The first day of the week is the user's (DiaryCalendar).
   calendar->setFont(ToQFont(look.grid_font));
 
   // Day formats are merged into the day-name row as well: keep them empty
@@ -178,7 +178,7 @@ void FormWidget::paintEvent(QPaintEvent* event) {
   if (owner == nullptr) return;
   // The first paint comes once the window is mapped: the window manager has
   // placed it by then.
-  owner->WidgetShown();
+  owner->WidgetPainted();
   const QVariant picture = property("dayvane-picture");
   if (!picture.isValid()) return;
   QPainter painter(this);
@@ -227,12 +227,12 @@ double QtControl::Day() const { return calendar()->selectedDate().day(); }
 
 void QtControl::Place() {
   if (!native_) return;
-  native_->setGeometry(
-      ToLogical(ToQRect(PixelRect(Left(), Top(), Width(), Height(), window_.tpp())), window_.dpr()));
+  native_->setGeometry(ToLogical(
+      ToQRect(PixelRect(Left(), Top(), Width(), Height(), window_.tpp())), window_.dpr()));
 }
 
-QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner)
-    : Window(&owner),
+QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form* owner)
+    : Window(owner),
       toolkit_(toolkit),
       design_(design),
       tpp_(toolkit.TwipsPerPixelX()),
@@ -265,7 +265,7 @@ QtWindow::QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner)
     BuildMenus();
   }
   client_ = new QWidget(widget_);
-  BuildControls(owner);
+  BuildControls();
   handle_ = toolkit.Register(this);
 
   if (design.border == Border::None) {
@@ -317,7 +317,7 @@ void QtWindow::BuildMenus() {
   }
 }
 
-void QtWindow::BuildControls(Form& /*owner*/) {
+void QtWindow::BuildControls() {
   for (const ControlDesign& design : design_.controls) {
     QWidget* native = nullptr;
     switch (design.kind) {
@@ -325,7 +325,7 @@ void QtWindow::BuildControls(Form& /*owner*/) {
         AddTimer(design, toolkit_);
         continue;
       case ControlKind::Calendar: {
-        auto* calendar = new QCalendarWidget(client_);
+        auto* calendar = new DiaryCalendar(client_, toolkit_.App().Path);
         ApplyLook(calendar, design.calendar);
         native = calendar;
         break;
@@ -458,6 +458,7 @@ void QtWindow::SetVisible(bool value) {
     if (OnScreenNormal()) normal_ = Outer();
     shown_ = false;
     placing_ = false;
+    painted_ = false;
     widget_->hide();
     return;
   }
@@ -562,6 +563,15 @@ void QtWindow::WidgetStateChanged() {
 
 void QtWindow::WidgetShown() { CheckPlacement(); }
 
+void QtWindow::WidgetPainted() {
+  if (shown_ && !painted_) {
+    painted_ = true;
+    Trace("shown " + design_.name);
+    toolkit_.WindowPainted();
+  }
+  CheckPlacement();
+}
+
 void QtWindow::CheckPlacement() {
   // Window managers differ in when they report the frame (before or after
   // mapping) and in whether a new window's requested position is its
@@ -569,10 +579,10 @@ void QtWindow::CheckPlacement() {
   // frame known, the frame is compared with where the program put it and
   // moved by the difference.
   if (!placing_ || !widget_->isVisible() || state_ != 0) return;
-  // Not mapped and framed yet: a later configure event comes.
+  // Not mapped yet: a later configure event or paint comes.
   if (!x11::Viewable(widget_).value_or(true)) return;
-  const QMargins real = FrameOnScreen();
-  if (real.isNull()) return;
+  // Mapped, so placed: a frame not reported yet is the one expected.
+  const QMargins real = FrameOnScreen().isNull() ? frame_ : FrameOnScreen();
   if (real != frame_) {
     frame_ = real;
     known_frame = real;
@@ -593,6 +603,7 @@ void QtWindow::CheckPlacement() {
   // takes the request as the frame's or the client's corner, moving the
   // request by the remaining difference gets there.
   const QPoint shift = normal_.topLeft() - actual.topLeft();
+  Trace("placement-corrected " + std::to_string(shift.x()) + " " + std::to_string(shift.y()));
   const qreal ratio = dpr();
   if (corrections_ == 1) request_ = ClientOnScreen().topLeft();
   request_ += shift;

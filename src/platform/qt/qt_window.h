@@ -63,7 +63,8 @@ class QtControl : public PlacedControl {
 
 class QtWindow : public Window {
  public:
-  QtWindow(QtToolkit& toolkit, const FormDesign& design, Form& owner);
+  // `owner` may be null for a window built ahead (see Attach).
+  QtWindow(QtToolkit& toolkit, const FormDesign& design, Form* owner);
   ~QtWindow() override;
 
   std::string Name() const override { return design_.name; }
@@ -94,6 +95,7 @@ class QtWindow : public Window {
   void WidgetMoved();
   void WidgetStateChanged();
   void WidgetShown();
+  void WidgetPainted();
   void LayOut();
 
  protected:
@@ -113,7 +115,7 @@ class QtWindow : public Window {
   bool OnScreenNormal() const;
   void CheckPlacement();
   void BuildMenus();
-  void BuildControls(Form& owner);
+  void BuildControls();
 
   QtToolkit& toolkit_;
   const FormDesign& design_;
@@ -131,6 +133,7 @@ class QtWindow : public Window {
   bool shown_ = false;      // visible as far as the program is concerned
   QSize reported_;          // client size last reported as a resize
   bool placing_ = false;    // shown, but not yet seen where it was put
+  bool painted_ = false;    // painted since it was last shown
   int corrections_ = 0;     // moves made to bring the frame where it belongs
   QPoint request_;          // where the last of them asked the window to go
 };

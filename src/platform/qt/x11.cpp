@@ -168,8 +168,7 @@ class Watcher : public QAbstractNativeEventFilter {
         client_list_(AtomNamed(display_, "_NET_CLIENT_LIST")),
         manager_(AtomNamed(display_, "MANAGER")),
         tray_selection_(AtomNamed(
-            display_,
-            ("_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_))).c_str())) {}
+            display_, ("_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_))).c_str())) {}
 
   void PlacePending() {
     std::vector<qint64> placed;
@@ -284,8 +283,8 @@ void SkipTaskbar(QWidget* widget) {
   const auto window = static_cast<::Window>(widget->winId());
   const Atom states[] = {AtomNamed(display, "_NET_WM_STATE_SKIP_TASKBAR"),
                          AtomNamed(display, "_NET_WM_STATE_SKIP_PAGER")};
-  XChangeProperty(display, window, AtomNamed(display, "_NET_WM_STATE"), XA_ATOM, 32,
-                  PropModeAppend, reinterpret_cast<const unsigned char*>(states), 2);
+  XChangeProperty(display, window, AtomNamed(display, "_NET_WM_STATE"), XA_ATOM, 32, PropModeAppend,
+                  reinterpret_cast<const unsigned char*>(states), 2);
   XFlush(display);
 }
 

@@ -1,9 +1,20 @@
 # The Windows program: the core on the Win32 API, one static 32-bit
-# Dayvane.exe that needs only Windows' own DLLs.
+# Dayvane.exe that needs only Windows' own DLLs. The same front end builds
+# for x86-64 (cmake/mingw-x86_64.cmake), where its tests run on machines
+# without 32-bit support.
 enable_language(RC)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(DAYVANE_MANIFEST_ARCH amd64)
+else()
+  set(DAYVANE_MANIFEST_ARCH x86)
+endif()
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/src/platform/win32/dayvane.manifest.in
+               ${CMAKE_CURRENT_BINARY_DIR}/win32/dayvane.manifest @ONLY)
 
 add_executable(dayvane_win32 WIN32
   src/platform/win32/main.cpp
+  src/platform/win32/win32_diary.cpp
   src/platform/win32/win32_toolkit.cpp
   src/platform/win32/win32_window.cpp
   src/platform/win32/single_instance.cpp
@@ -12,8 +23,10 @@ set_target_properties(dayvane_win32 PROPERTIES OUTPUT_NAME Dayvane)
 # Windows 7's API level: the notification area, monitors and subclassing.
 target_compile_definitions(dayvane_win32 PRIVATE
   WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
-# The resource script finds the artwork and the manifest by file name.
-target_include_directories(dayvane_win32 PRIVATE ${ART_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/src/platform/win32)
+# The resource script finds the icon and the manifest by file name.
+target_include_directories(dayvane_win32 PRIVATE ${ART_DIR} ${CMAKE_CURRENT_BINARY_DIR}/win32)
 set_source_files_properties(src/platform/win32/dayvane.rc PROPERTIES OBJECT_DEPENDS
-  "${ART_DIR}/dayvane.ico;${ART_DIR}/logo.ico;${ART_DIR}/splash.bmp;${CMAKE_CURRENT_SOURCE_DIR}/src/platform/win32/dayvane.manifest")
+  "${ART_DIR}/dayvane.ico;${CMAKE_CURRENT_BINARY_DIR}/win32/dayvane.manifest")
 target_link_libraries(dayvane_win32 PRIVATE dayvane_core comctl32 uxtheme shell32 gdi32 user32 advapi32)
+# Without symbols: the program ships as it is built.
+target_link_options(dayvane_win32 PRIVATE -s)

@@ -1,5 +1,8 @@
 #include "platform/win32/win32_toolkit.h"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,8 +17,63 @@ namespace {
 
 constexpr const char* kMessageClass = "DayvaneToolkit";
 
+// The shell and CreateProcessA take the records in their native layout. On
+// 32 bits that is the core's byte form, handed over as it is; a 64-bit
+// build has wider handles and pointers, and its records are built from the
+// same fields.
+#if defined(_WIN64)
+constexpr bool kCoreRecordsAreNative = false;
+#else
+constexpr bool kCoreRecordsAreNative = true;
 static_assert(sizeof(STARTUPINFOA) == kStartupInfoSize, "STARTUPINFOA is 68 bytes on 32 bits");
+static_assert(offsetof(STARTUPINFOA, dwXSize) == 24 && offsetof(STARTUPINFOA, dwFlags) == 44 &&
+                  offsetof(STARTUPINFOA, wShowWindow) == 48,
+              "STARTUPINFOA's fields where the core puts them");
 static_assert(NOTIFYICONDATAA_V1_SIZE == kNotifyIconDataSize, "the tray record is the first form");
+static_assert(offsetof(NOTIFYICONDATAA, hWnd) == 4 && offsetof(NOTIFYICONDATAA, hIcon) == 20 &&
+                  offsetof(NOTIFYICONDATAA, szTip) == 24,
+              "NOTIFYICONDATAA's fields where the core puts them");
+#endif
+
+NOTIFYICONDATAA NativeNotifyIcon(const NotifyIconData& fields) {
+  NOTIFYICONDATAA data{};
+  if constexpr (kCoreRecordsAreNative) {
+    const NotifyIconBytes record = ToBytes(fields);
+    std::memcpy(&data, record.data(), record.size());
+    return data;
+  }
+  // The core's 88 bytes are the record's first form: the native size of it.
+  data.cbSize = fields.cbSize == kNotifyIconDataSize ? NOTIFYICONDATAA_V1_SIZE : fields.cbSize;
+  data.hWnd = HandleFrom32<HWND>(fields.hWnd);
+  data.uID = fields.uID;
+  data.uFlags = fields.uFlags;
+  data.uCallbackMessage = fields.uCallbackMessage;
+  data.hIcon = HandleFrom32<HICON>(fields.hIcon);
+  static_assert(sizeof(data.szTip) >= kTipLength);
+  std::memcpy(data.szTip, fields.szTip.data(), std::min(fields.szTip.size(), kTipLength));
+  return data;
+}
+
+STARTUPINFOA NativeStartupInfo(const StartupInfo& fields) {
+  STARTUPINFOA start{};
+  if constexpr (kCoreRecordsAreNative) {
+    const StartupInfoBytes record = ToBytes(fields);
+    std::memcpy(&start, record.data(), record.size());
+    return start;
+  }
+  // The pointers and handles stay null, as in the core's record.
+  start.cb = fields.cb == kStartupInfoSize ? sizeof(STARTUPINFOA) : fields.cb;
+  start.dwX = fields.dwX;
+  start.dwY = fields.dwY;
+  start.dwXSize = fields.dwXSize;
+  start.dwYSize = fields.dwYSize;
+  start.dwXCountChars = fields.dwXCountChars;
+  start.dwYCountChars = fields.dwYCountChars;
+  start.dwFillAttribute = fields.dwFillAttribute;
+  start.dwFlags = fields.dwFlags;
+  start.wShowWindow = fields.wShowWindow;
+  return start;
+}
 
 class Win32Timer : public NativeTimer {
  public:
@@ -154,6 +212,7 @@ Win32Toolkit::Win32Toolkit(HINSTANCE instance, std::string title) : instance_(in
 }
 
 Win32Toolkit::~Win32Toolkit() {
+  StopWatchingTray();
   if (message_window_ != nullptr) {
     SetWindowLongPtrA(message_window_, GWLP_USERDATA, 0);
     DestroyWindow(message_window_);
@@ -344,21 +403,21 @@ void Win32Toolkit::WriteSettings(const std::string& app, const std::string& sect
   }
 }
 
-bool Win32Toolkit::NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) {
-  NOTIFYICONDATAA data{};
-  std::memcpy(&data, record.data(), record.size());
+bool Win32Toolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& record) {
+  NOTIFYICONDATAA data = NativeNotifyIcon(record);
   const bool ok = Shell_NotifyIconA(operation, &data) != FALSE;
-  const NotifyIconData fields = NotifyIconFromBytes(record);
-  const auto key = std::make_pair(fields.hWnd, fields.uID);
+  const auto key = std::make_pair(record.hWnd, record.uID);
   if (operation == kNimAdd) {
     last_add_ok_ = ok;
     icons_[key] = record;
+    if (ok) WatchTray();
     if (show_requested_) {
       show_requested_ = false;
       ShowRequested();
     }
   } else if (operation == kNimDelete) {
     icons_.erase(key);
+    if (icons_.empty()) StopWatchingTray();
   }
   return ok;
 }
@@ -377,27 +436,71 @@ void Win32Toolkit::ShowRequested() {
     show_requested_ = true;
     return;
   }
-  const NotifyIconData icon = NotifyIconFromBytes(icons_.begin()->second);
+  const NotifyIconData& icon = icons_.begin()->second;
   PostMessageA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(icon.hWnd)),
                icon.uCallbackMessage, icon.uID, kWmLButtonDblClk);
 }
 
+// The shell's tray came (back): its icons again. One it refuses leaves its
+// program unreachable: that program's window is shown.
 void Win32Toolkit::ReAddIcons() {
+  if (icons_.empty()) return;
+  bool all_ok = true;
   for (const auto& [key, record] : icons_) {
-    NOTIFYICONDATAA data{};
-    std::memcpy(&data, record.data(), record.size());
+    NOTIFYICONDATAA data = NativeNotifyIcon(record);
     last_add_ok_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+    all_ok = all_ok && last_add_ok_;
   }
+  if (all_ok) {
+    WatchTray();
+  } else {
+    TellTrayGone();
+  }
+}
+
+void Win32Toolkit::WatchTray() {
+  HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+  DWORD process_id = 0;
+  if (tray != nullptr) GetWindowThreadProcessId(tray, &process_id);
+  if (tray_process_ != nullptr && process_id == tray_process_id_) return;
+  StopWatchingTray();
+  if (process_id == 0 || process_id == GetCurrentProcessId()) return;
+  tray_process_ = OpenProcess(SYNCHRONIZE, FALSE, process_id);
+  if (tray_process_ != nullptr) tray_process_id_ = process_id;
+}
+
+void Win32Toolkit::StopWatchingTray() {
+  if (tray_process_ != nullptr) CloseHandle(tray_process_);
+  tray_process_ = nullptr;
+  tray_process_id_ = 0;
+}
+
+void Win32Toolkit::OnTrayGone() {
+  StopWatchingTray();
+  if (icons_.empty()) return;
+  if (FindWindowA("Shell_TrayWnd", nullptr) != nullptr) {
+    // A new shell is there already: its "TaskbarCreated" brings the icons
+    // back.
+    WatchTray();
+    return;
+  }
+  last_add_ok_ = false;
+  TellTrayGone();
+}
+
+// No tray shows the icons: the program is told, and shows what would
+// otherwise be out of reach.
+void Win32Toolkit::TellTrayGone() {
+  if (TrayChanged) TrayChanged(false);
 }
 
 bool Win32Toolkit::TrayAvailable() const {
   return last_add_ok_ || FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
 }
 
-bool Win32Toolkit::CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+bool Win32Toolkit::CreateProcess(const std::string& command_line, const StartupInfo& startup,
                                  ProcessInformation& info, std::string& error) {
-  STARTUPINFOA start{};
-  std::memcpy(&start, startup.data(), startup.size());
+  STARTUPINFOA start = NativeStartupInfo(startup);
   std::vector<char> line(command_line.begin(), command_line.end());
   line.push_back('\0');
   PROCESS_INFORMATION process{};
@@ -406,8 +509,8 @@ bool Win32Toolkit::CreateProcess(const std::string& command_line, const StartupI
     error = SystemErrorText(GetLastError());
     return false;
   }
-  info.hProcess = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(process.hProcess));
-  info.hThread = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(process.hThread));
+  info.hProcess = Handle32(process.hProcess);
+  info.hThread = Handle32(process.hThread);
   info.dwProcessId = process.dwProcessId;
   info.dwThreadId = process.dwThreadId;
   CloseHandle(process.hThread);
@@ -425,11 +528,29 @@ std::string Win32Toolkit::FromAnsi(const std::string& ansi) const {
 
 int Win32Toolkit::Run() {
   MSG message{};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+  for (;;) {
+    // Sleeps until a message comes, the tray's process ends (while icons
+    // are shown) or the notes folder changes (while the calendar is shown).
+    std::array<HANDLE, 2> handles{};
+    DWORD count = 0;
+    if (tray_process_ != nullptr) handles[count++] = tray_process_;
+    const DWORD folder = count;
+    if (wait_handle_ != nullptr) handles[count++] = wait_handle_;
+    const DWORD woke = MsgWaitForMultipleObjectsEx(count, count != 0 ? handles.data() : nullptr,
+                                                   INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_FAILED) {
+      StopWatchingTray();  // rather than wake at once for ever
+    } else if (tray_process_ != nullptr && woke == WAIT_OBJECT_0) {
+      OnTrayGone();
+    } else if (wait_handle_ != nullptr && woke == WAIT_OBJECT_0 + folder && wait_signalled_) {
+      wait_signalled_();
+    }
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
   }
-  return static_cast<int>(message.wParam);
 }
 
 void Win32Toolkit::Quit(int exit_code) { PostQuitMessage(exit_code); }

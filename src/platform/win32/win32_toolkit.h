@@ -38,9 +38,9 @@ class Win32Toolkit : public Toolkit {
                     const std::string& value) override;
   void WriteSettings(const std::string& app, const std::string& section,
                      const SettingValues& values) override;
-  bool NotifyIcon(std::uint32_t operation, const NotifyIconBytes& record) override;
+  bool NotifyIcon(std::uint32_t operation, const NotifyIconData& record) override;
   bool TrayAvailable() const override;
-  bool CreateProcess(const std::string& command_line, const StartupInfoBytes& startup,
+  bool CreateProcess(const std::string& command_line, const StartupInfo& startup,
                      ProcessInformation& info, std::string& error) override;
   std::string ToAnsi(const std::string& utf8) const override;
   std::string FromAnsi(const std::string& ansi) const override;
@@ -54,6 +54,11 @@ class Win32Toolkit : public Toolkit {
   UINT_PTR AddTimer(std::function<void()>* tick);
   void RemoveTimer(UINT_PTR id);
   HWND message_window() const { return message_window_; }
+  // A handle the event loop waits for besides messages; null for none.
+  void SetWaitHandle(HANDLE handle, std::function<void()> signalled) {
+    wait_handle_ = handle;
+    wait_signalled_ = std::move(signalled);
+  }
 
   // Found by later starts under `name` (see single_instance.h); their
   // requests show the main window as a double-click on its tray icon does.
@@ -64,6 +69,14 @@ class Win32Toolkit : public Toolkit {
   static LRESULT CALLBACK MessageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void OnTimer(UINT_PTR id);
   void ReAddIcons();
+  // The tray going away: the end of the process of the shell's tray window
+  // wakes the event loop, without a timer.
+  void WatchTray();
+  void StopWatchingTray();
+  void OnTrayGone();
+  // No tray shows the icons: the program is told (TrayChanged), and shows
+  // its window, since there is no other way back to it.
+  void TellTrayGone();
 
   HINSTANCE instance_;
   AppInfo app_info_;
@@ -73,8 +86,12 @@ class Win32Toolkit : public Toolkit {
   std::map<UINT_PTR, std::function<void()>*> timers_;
   // Every icon added and not deleted, by window and id: the shell forgets
   // them when it restarts.
-  std::map<std::pair<std::uint32_t, std::uint32_t>, NotifyIconBytes> icons_;
+  std::map<std::pair<std::uint32_t, std::uint32_t>, NotifyIconData> icons_;
   bool last_add_ok_ = false;
+  HANDLE tray_process_ = nullptr;
+  DWORD tray_process_id_ = 0;
+  HANDLE wait_handle_ = nullptr;
+  std::function<void()> wait_signalled_;
   bool show_requested_ = false;
 };
 

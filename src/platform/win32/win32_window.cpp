@@ -8,6 +8,7 @@
 #include "platform/errors.h"
 #include "platform/forms.h"
 #include "platform/services.h"
+#include "platform/win32/win32_diary.h"
 #include "platform/win32/win32_toolkit.h"
 
 namespace dv::win32 {
@@ -18,10 +19,6 @@ constexpr const char* kFormClass = "DayvaneForm";
 constexpr const char* kPictureClass = "DayvanePicture";
 constexpr UINT kFirstCommand = 100;
 constexpr UINT_PTR kCalendarSubclass = 1;
-
-std::uint32_t Handle32(const void* handle) {
-  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
-}
 
 std::uint16_t Get16(Bytes bytes, std::size_t offset) {
   return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
@@ -278,7 +275,27 @@ Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Form& 
   ready_ = true;
 }
 
+// Shown: the marks are brought up to date and kept so by a change
+// notification on the folder; hidden, nothing is watched.
+void Win32Window::WatchNotes(bool shown) {
+  if (folder_watch_ != nullptr) {
+    toolkit_.SetWaitHandle(nullptr, nullptr);
+    FindCloseChangeNotification(folder_watch_);
+    folder_watch_ = nullptr;
+  }
+  if (!shown) return;
+  const Win32NoteFolder folder(toolkit_.App().Path);
+  RefreshDayStates(calendar_, folder);
+  folder_watch_ = WatchFolder(folder.path());
+  if (folder_watch_ == nullptr) return;
+  toolkit_.SetWaitHandle(folder_watch_, [this, folder] {
+    FindNextChangeNotification(folder_watch_);
+    RefreshDayStates(calendar_, folder);
+  });
+}
+
 Win32Window::~Win32Window() {
+  if (calendar_ != nullptr) WatchNotes(false);
   *alive_ = false;
   SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   DestroyWindow(hwnd_);  // its children and its menu bar with it
@@ -337,7 +354,9 @@ void Win32Window::BuildControls() {
         AddTimer(design, toolkit_);
         continue;
       case ControlKind::Calendar: {
-        native = child(MONTHCAL_CLASSA, WS_VISIBLE | WS_TABSTOP | MCS_NOTODAY, "");
+        // Days with notes in bold (MCN_GETDAYSTATE).
+        native = child(MONTHCAL_CLASSA, WS_VISIBLE | WS_TABSTOP | MCS_NOTODAY | MCS_DAYSTATE, "");
+        calendar_ = native;
         // Without visual styles, so that the colours below are used.
         SetWindowTheme(native, L"", L"");
         const CalendarLook& look = design.calendar;
@@ -351,8 +370,7 @@ void Win32Window::BuildControls() {
         // background colour, and the day names come out in the title colour.
         SendMessageA(native, MCM_SETCOLOR, MCSC_TITLEBK, ToColorRef(look.title_font_color));
         SendMessageA(native, MCM_SETCOLOR, MCSC_TITLETEXT, back);
-        // First day 1 is Sunday here, 6 there (0 is Monday).
-        SendMessageA(native, MCM_SETFIRSTDAYOFWEEK, 0, (look.first_day + 5) % 7);
+        // The first day of the week is the user's, as the control sets it.
         SendMessageA(native, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(look.grid_font)), TRUE);
         break;
       }
@@ -398,6 +416,16 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
 // returns straight after raising one.
 LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_NOTIFY:
+      if (calendar_ != nullptr && reinterpret_cast<NMHDR*>(lparam)->hwndFrom == calendar_ &&
+          reinterpret_cast<NMHDR*>(lparam)->code == MCN_GETDAYSTATE) {
+        FillDayStates(*reinterpret_cast<NMDAYSTATE*>(lparam), Win32NoteFolder(toolkit_.App().Path));
+        return 0;
+      }
+      break;
+    case WM_SHOWWINDOW:
+      if (calendar_ != nullptr && lparam == 0) WatchNotes(wparam != FALSE);
+      break;
     case WM_SIZE:
       ++size_messages_;
       if (ready_) RaiseResize();

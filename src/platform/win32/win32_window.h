@@ -122,6 +122,10 @@ class Win32Window : public Window {
   bool ready_ = false;
   bool shown_once_ = false;
   int size_messages_ = 0;
+  // The calendar's notes folder, watched while the window is shown.
+  HWND calendar_ = nullptr;
+  HANDLE folder_watch_ = nullptr;
+  void WatchNotes(bool shown);
   // False once the window is destroyed: a notification may destroy it.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -1,0 +1,86 @@
+// What the calendar knows of the diary: which dates have notes, which dates a
+// month page shows, when the day changes, and what a date's tip says. Both
+// front ends only watch the folder and the clock and draw what this decides.
+#pragma once
+
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dv::diary {
+
+struct Date {
+  int year = 0;
+  int month = 0;  // 1 to 12
+  int day = 0;    // 1 to the month's length
+  auto operator<=>(const Date&) const = default;
+};
+
+int DaysInMonth(int year, int month);
+bool IsValid(const Date& date);
+// 1 Monday to 7 Sunday.
+int DayOfWeek(const Date& date);
+Date AddDays(const Date& date, int days);
+// The ISO 8601 week number, 1 to 53.
+int IsoWeek(const Date& date);
+
+// The notes file of a date, in the program folder: "M-D-YYYY.txt", without
+// leading zeros (6 December 1999: "12-6-1999.txt").
+std::string NoteFileName(const Date& date);
+// The date whose notes file `name` is; none for any other name ("notes.txt",
+// "13-1-2026.txt", "01-5-2026.txt").
+std::optional<Date> NoteDate(std::string_view name);
+// A notes file is an entry once it holds something: the program creates
+// them empty.
+constexpr bool IsEntry(std::uint64_t size) { return size > 0; }
+
+// The 42 dates of a month page, six weeks from the first day of the week
+// (1 Monday to 7 Sunday): the month's first lies in the first week unless
+// it falls on the week's first day, when a whole week of the month before
+// comes first. Row by row, left to right.
+constexpr int kPageDays = 42;
+std::vector<Date> MonthPage(int year, int month, int first_day_of_week);
+
+// The files of the diary folder, as far as the marks need them.
+class NoteFolder {
+ public:
+  virtual ~NoteFolder() = default;
+  // The size of the named file; none when it is missing or not a file.
+  virtual std::optional<std::uint64_t> Size(const std::string& name) const = 0;
+  // Up to `limit` bytes from the start of the named file; empty when it
+  // cannot be read.
+  virtual std::string Head(const std::string& name, std::size_t limit) const = 0;
+};
+
+// Which of `dates` have an entry (one flag per date).
+std::vector<bool> Marks(const NoteFolder& folder, const std::vector<Date>& dates);
+// Whether a change of the named file can change the marks of `dates`.
+bool Concerns(std::string_view name, const std::vector<Date>& dates);
+
+// The local midnight after `now`: the start of the next day (on a day that
+// the clock skips midnight, the day's first moment).
+std::time_t NextMidnight(std::time_t now);
+// Today's local date at `now`.
+Date LocalDate(std::time_t now);
+
+// The first line of a note that holds more than blanks, as readable text:
+// UTF-8 (or UTF-16 with its byte-order mark; any other bytes as
+// Windows-1252), tabs and other control characters as blanks, trimmed, at
+// most kPreviewChars characters (longer lines end in "..."). Empty when the
+// note has no such line.
+constexpr std::size_t kPreviewBytes = 4096;
+constexpr std::size_t kPreviewChars = 80;
+std::string PreviewLine(std::string_view bytes);
+
+// The tip of a date: its long form in the user's language, its week and,
+// when the day has a note, the note's first line.
+std::string DayTip(const std::string& long_date, const Date& date, const std::string& preview);
+// The tip of a date, read from the folder (at most kPreviewBytes of it).
+std::string DayTip(const NoteFolder& folder, const std::string& long_date, const Date& date);
+
+}  // namespace dv::diary

@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# The calendar knows the diary: days with notes are bold, kept current from
+# the file system while the window is shown (whoever writes), a resting
+# pointer or the keyboard shows a date's tip, and in the tray the program
+# makes no system call at all.
+#
+# The grid's cells are found from the marks themselves: two notes in known
+# cells give the cell size and position, and every later change must lie in
+# the one cell it concerns. The user's week: en_US starts on Sunday.
+#
+# A full minute of the idle measurement, by hand:
+#   strace -c -f -p "$(pidof dayvane)" -o idle.txt & sleep 60; kill -INT $!
+set -u
+export LC_ALL=en_US.UTF-8 TZ=UTC
+. "$(dirname "$0")/app.sh"
+e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+e2e_stub_editor
+
+now_ms() { date +%s%3N; }
+
+# page_name I: the notes file name of cell I (0..41) of this month's page,
+# Sunday first.
+page_name() {
+  python3 - "$1" <<'EOF'
+import datetime, sys
+today = datetime.date.today()
+first = today.replace(day=1)
+before = (first.isoweekday() % 7) or 7          # days shown before the 1st
+day = first - datetime.timedelta(days=before - int(sys.argv[1]))
+print(f"{day.month}-{day.day}-{day.year}.txt")
+EOF
+}
+
+# Screenshots of the main window's client area.
+shot() {
+  local cx cy cw ch
+  read -r cx cy cw ch _ <<<"$(e2e_geometry "$main")"
+  SHOTS=$(($(cat "$E2E_TMP/shots" 2>/dev/null || echo 0) + 1))
+  echo "$SHOTS" >"$E2E_TMP/shots"
+  import -display "$DISPLAY" -window root -crop "${cw}x${ch}+${cx}+${cy}" +repage \
+    "$E2E_ARTIFACTS/shot-$SHOTS.png" 2>/dev/null
+  echo "$E2E_ARTIFACTS/shot-$SHOTS.png"
+}
+# changed A B: "W H X Y" of the box round the pixels that differ; fails
+# when none do.
+changed() {
+  local diff box
+  diff=$(compare -metric AE "$1" "$2" null: 2>&1) || true
+  [ "${diff%% *}" != 0 ] || return 1
+  box=$(convert "$1" "$2" -compose difference -composite -threshold 0 -trim \
+    -format '%w %h %X %Y' info:) && [ -n "$box" ] && echo "${box//+/}"
+}
+# wait_change BEFORE: waits (up to 3 s) for the window to differ from
+# BEFORE; sets AFTER, BOX ("W H X Y") and TOOK (ms from T0 to the shot
+# that showed it).
+wait_change() {
+  local deadline=$((SECONDS + 3)) start
+  BOX=''
+  while [ "$SECONDS" -le "$deadline" ]; do
+    start=$(now_ms)
+    AFTER=$(shot)
+    if BOX=$(changed "$1" "$AFTER"); then
+      TOOK=$((start - T0))
+      return 0
+    fi
+  done
+  BOX=''
+  return 1
+}
+# in_cell I: the changed box lies in cell I (its centre within a quarter
+# cell of the cell's centre, its size within the cell).
+in_cell() {
+  local w h x y
+  read -r w h x y <<<"$BOX"
+  local cx=$((x + w / 2)) cy=$((y + h / 2))
+  local ex=$((X0 + ($1 % 7) * CW)) ey=$((Y0 + ($1 / 7) * CH))
+  [ "$w" -lt "$CW" ] && [ "$h" -lt "$CH" ] &&
+    [ $((cx - ex)) -le $((CW / 4)) ] && [ $((ex - cx)) -le $((CW / 4)) ] &&
+    [ $((cy - ey)) -le $((CH / 4)) ] && [ $((ey - cy)) -le $((CH / 4)) ]
+}
+box_centre() { local w h x y; read -r w h x y <<<"$BOX"; echo "$((x + w / 2)) $((y + h / 2))"; }
+
+# note I TEXT: writes cell I's notes file from outside, as a shell does.
+note() { T0=$(now_ms); printf '%s' "$2" >"$DV_HOME/$(page_name "$1")"; }
+
+dv_start
+dv_skip_splash
+main=$(dv_main_window)
+xdotool mousemove 5 700
+dv_show "$main"
+e2e_check "the window is shown" e2e_is_mapped "$main"
+sleep 0.5
+BEFORE=$(shot)
+cp "$BEFORE" "$E2E_ARTIFACTS/01-no-notes.png"
+
+# Two notes calibrate the grid: cell 12 (second week, Friday) and cell 36
+# (sixth week, Monday).
+note 12 "first"
+wait_change "$BEFORE"
+e2e_check "a note written from outside is marked within 1 s (${TOOK:-?} ms)" \
+  test -n "$BOX" -a "${TOOK:-9999}" -le 1000
+read -r ax ay <<<"$(box_centre)"
+BEFORE=$AFTER
+note 36 "second"
+wait_change "$BEFORE"
+read -r bx by <<<"$(box_centre)"
+CW=$(((ax - bx) / 4)) CH=$(((by - ay) / 4))
+X0=$((ax - 5 * CW)) Y0=$((ay - CH))
+e2e_log "cells ${CW}x${CH}, first cell's centre at $X0,$Y0"
+e2e_check "cells are of a sensible size (${CW}x${CH})" test "$CW" -ge 20 -a "$CH" -ge 12
+# The first column begins at the calendar's left edge: Sunday first.
+e2e_check "the week starts on the user's day (first column at $((X0 - CW / 2)))" \
+  test $((X0 - CW / 2)) -ge 0 -a $((X0 - CW / 2)) -le $((CW / 2))
+BEFORE=$AFTER
+
+for cell in 0 41; do
+  note "$cell" "a day of the month next door"
+  wait_change "$BEFORE"
+  e2e_check "cell $cell, of another month, is marked in its own cell ($BOX)" in_cell "$cell"
+  BEFORE=$AFTER
+done
+cp "$BEFORE" "$E2E_ARTIFACTS/02-four-notes.png"
+
+# What is not an entry changes nothing: an empty notes file, other files,
+# a note for a month not shown. A note written after them is the barrier:
+# once it shows, they have been seen.
+T0=$(now_ms)
+: >"$DV_HOME/$(page_name 20)"
+echo "not a note" >"$DV_HOME/notes.txt"
+echo "not a date" >"$DV_HOME/13-1-$(date +%Y).txt"
+echo "far away" >"$DV_HOME/$(date -d '+3 months' +%-m-15-%Y).txt"
+note 22 $'\n   Tea with Ann <b>at five</b>\nsecond line'
+wait_change "$BEFORE"
+e2e_check "empty files, other files and other months change nothing ($BOX)" in_cell 22
+BEFORE=$AFTER
+
+# Emptying and deleting take the mark away.
+T0=$(now_ms)
+: >"$DV_HOME/$(page_name 12)"
+wait_change "$BEFORE"
+e2e_check "emptying a note removes its mark (${TOOK:-?} ms)" \
+  eval 'in_cell 12 && [ "$TOOK" -le 1000 ]'
+BEFORE=$AFTER
+T0=$(now_ms)
+rm "$DV_HOME/$(page_name 36)"
+wait_change "$BEFORE"
+e2e_check "deleting a note removes its mark (${TOOK:-?} ms)" \
+  eval 'in_cell 36 && [ "$TOOK" -le 1000 ]'
+BEFORE=$AFTER
+
+# An editor that saves into a temporary file and renames it over the note
+# (cell 20's empty file).
+T0=$(now_ms)
+printf 'saved by an editor\n' >"$DV_HOME/.$(page_name 20).tmp"
+mv "$DV_HOME/.$(page_name 20).tmp" "$DV_HOME/$(page_name 20)"
+wait_change "$BEFORE"
+e2e_check "a note renamed into place is seen (${TOOK:-?} ms)" \
+  eval 'in_cell 20 && [ "$TOOK" -le 1000 ]'
+BEFORE=$AFTER
+cp "$BEFORE" "$E2E_ARTIFACTS/03-after-changes.png"
+
+# The tip of a date with a note: date, week and the note's first line.
+read -r cx cy _ <<<"$(e2e_geometry "$main")"
+xdotool mousemove $((cx + X0 + (22 % 7) * CW)) $((cy + Y0 + (22 / 7) * CH)) sleep 0.2 \
+  mousemove_relative 1 1
+tip=$(e2e_wait_window_type TOOLTIP 5)
+e2e_shot 04-tip-with-note
+e2e_check "resting on a date shows its tip" test -n "$tip"
+read -r _ _ tw th _ <<<"$(e2e_geometry "${tip:-0}")"
+e2e_check "of three lines (${tw:-?}x${th:-?})" test "${th:-0}" -ge 40 -a "${tw:-0}" -ge 120
+# A note that is not text at all.
+printf '\xff\xfe\x00\xd8\n\xc3(\x80\x01\xe2\x80\xae bytes' >"$DV_HOME/$(page_name 23)"
+xdotool mousemove $((cx + X0 + (23 % 7) * CW)) $((cy + Y0 + (23 / 7) * CH)) sleep 0.2 \
+  mousemove_relative 1 1
+sleep 1  # the tip follows the pointer after the toolkit's delay
+tip=$(e2e_wait_window_type TOOLTIP 5)
+e2e_shot 05-tip-with-bytes
+e2e_check "a note of stray bytes shows a tip too, and the program runs" \
+  eval '[ -n "$tip" ] && dv_running'
+
+# The keyboard: moving the selection shows the new date's tip.
+xdotool mousemove 5 700
+e2e_wait_for 5 eval '[ -z "$(e2e_wait_window_type TOOLTIP 0)" ]'
+timeout 5 xdotool windowactivate --sync "$main"
+xdotool mousemove $((cx + X0 + (15 % 7) * CW)) $((cy + Y0 + (15 / 7) * CH)) click 1 \
+  mousemove 5 700 sleep 0.3 key Right
+tip=$(e2e_wait_window_type TOOLTIP 5)
+e2e_shot 06-tip-keyboard
+e2e_check "moving the selection with the keyboard shows its tip" test -n "$tip"
+
+# In the tray: no system call at all for 20 s, also while notes are written.
+# The tip goes with a key or when the pointer leaves the date it is for.
+xdotool key Escape mousemove $((cx + X0)) $((cy + Y0)) sleep 0.3 mousemove 5 700
+e2e_wait_for 12 eval '[ -z "$(e2e_wait_window_type TOOLTIP 0)" ]'
+HIDDEN=$(shot)
+xdotool windowminimize "$main"
+e2e_wait_for 5 eval '! e2e_is_mapped $main'
+sleep 1
+strace -c -f -p "$DV_PID" -o "$E2E_ARTIFACTS/idle-strace.txt" &
+tracer=$!
+e2e_wait_for 5 grep -q 'TracerPid:[[:space:]]*[1-9]' "/proc/$DV_PID/status"
+sleep 10
+echo "written while hidden" >"$DV_HOME/$(page_name 12)"
+sleep 10
+kill -INT "$tracer"
+wait "$tracer"
+# Attaching interrupts the call the program waits in, which the kernel then
+# restarts (restart_syscall): that one is the tracer's, not the program's.
+calls=$(awk '/^-/ || /^%/ || $NF == "total" || $NF == "restart_syscall" { next }
+  { n += ($4 ~ /^[0-9]+$/) ? $4 : 0 } END { print n + 0 }' "$E2E_ARTIFACTS/idle-strace.txt")
+e2e_check "hidden in the tray: ${calls:-0} system calls in 20 s" test "${calls:-0}" = 0
+# Shown again, it is up to date at once.
+dv_show "$main"
+xdotool mousemove 5 700
+AFTER=$(shot)
+cp "$AFTER" "$E2E_ARTIFACTS/07-shown-again.png"
+BOX=$(changed "$HIDDEN" "$AFTER")
+e2e_check "shown again, the note written meanwhile is marked ($BOX)" in_cell 12
+
+kill -TERM "$DV_PID"
+dv_wait_exit 10
+e2e_check "the program ends with status 0" test "${DV_STATUS:-1}" = 0
+e2e_summary

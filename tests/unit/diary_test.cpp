@@ -1,0 +1,279 @@
+// The calendar's knowledge of the diary: notes file names, month pages,
+// marks, the next midnight and the date's tip.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <random>
+
+#include "platform/diary.h"
+
+namespace dv::diary {
+namespace {
+
+// Checks that `text` is UTF-8 and returns its characters; fails otherwise.
+std::u32string Characters(const std::string& text) {
+  std::u32string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    const int more = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : 3;
+    char32_t c = more == 0 ? b : more == 1 ? b & 0x1F : more == 2 ? b & 0x0F : b & 0x07;
+    EXPECT_LT(i + more, text.size() + (more == 0 ? 1 : 0));
+    for (int k = 1; k <= more && i + k < text.size(); ++k) {
+      EXPECT_EQ(static_cast<unsigned char>(text[i + k]) & 0xC0, 0x80);
+      c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    }
+    out += c;
+    i += more + 1;
+  }
+  return out;
+}
+
+TEST(DiaryNames, EveryDateHasOneNameAndTheNameGivesItBack) {
+  EXPECT_EQ(NoteFileName({1999, 12, 6}), "12-6-1999.txt");
+  EXPECT_EQ(NoteFileName({2000, 3, 1}), "3-1-2000.txt");
+  EXPECT_EQ(NoteFileName({2000, 1, 5}), "1-5-2000.txt");
+  for (Date date{1999, 1, 1}; date.year < 2002; date = AddDays(date, 1)) {
+    const auto back = NoteDate(NoteFileName(date));
+    ASSERT_TRUE(back.has_value()) << NoteFileName(date);
+    EXPECT_EQ(*back, date);
+  }
+}
+
+TEST(DiaryNames, OtherFilesAreNoNotes) {
+  for (const char* name : {"notes.txt",
+                           "13-1-2026.txt",
+                           "0-1-2026.txt",
+                           "2-30-2026.txt",
+                           "2-29-2025.txt",
+                           "01-5-2026.txt",
+                           "1-05-2026.txt",
+                           "1-5-02026.txt",
+                           "1-5-2026.TXT",
+                           "1-5-2026",
+                           "1-5-2026.txt~",
+                           ".1-5-2026.txt.swp",
+                           "1-5-2026.txt.tmp",
+                           "-1-5-2026.txt",
+                           "+1-5-2026.txt",
+                           "1--5-2026.txt",
+                           "1-5-2026-1.txt",
+                           "1-5-.txt",
+                           "1 -5-2026.txt",
+                           "1-5-20260.txt",
+                           ".txt",
+                           ""}) {
+    EXPECT_FALSE(NoteDate(name).has_value()) << name;
+  }
+  EXPECT_EQ(NoteDate("2-29-2024.txt"), (Date{2024, 2, 29}));
+}
+
+TEST(DiaryCalendar, WeekdaysAndIsoWeeks) {
+  EXPECT_EQ(DayOfWeek({1970, 1, 1}), 4);
+  EXPECT_EQ(DayOfWeek({2026, 3, 1}), 7);
+  EXPECT_EQ(DayOfWeek({2000, 2, 29}), 2);
+  EXPECT_EQ(DayOfWeek({1600, 1, 1}), 6);
+  EXPECT_EQ(AddDays({2024, 2, 28}, 1), (Date{2024, 2, 29}));
+  EXPECT_EQ(AddDays({2023, 12, 31}, 1), (Date{2024, 1, 1}));
+  EXPECT_EQ(AddDays({2024, 3, 1}, -1), (Date{2024, 2, 29}));
+  // Weeks that belong to the year before or after.
+  EXPECT_EQ(IsoWeek({2026, 1, 1}), 1);
+  EXPECT_EQ(IsoWeek({2021, 1, 3}), 53);
+  EXPECT_EQ(IsoWeek({2021, 1, 4}), 1);
+  EXPECT_EQ(IsoWeek({2024, 12, 30}), 1);
+  EXPECT_EQ(IsoWeek({2020, 12, 31}), 53);
+  EXPECT_EQ(IsoWeek({2026, 3, 14}), 11);
+  // Each Monday starts the next week.
+  for (Date date{2019, 12, 30}; date.year < 2031; date = AddDays(date, 7)) {
+    const int week = IsoWeek(date);
+    EXPECT_EQ(IsoWeek(AddDays(date, 6)), week);
+    const int next = IsoWeek(AddDays(date, 7));
+    EXPECT_TRUE(next == week + 1 || (next == 1 && (week == 52 || week == 53))) << date.year;
+  }
+}
+
+TEST(DiaryCalendar, AMonthPageIsSixWeeksAroundTheMonth) {
+  // March 2026 begins on a Sunday.
+  EXPECT_EQ(MonthPage(2026, 3, 1).front(), (Date{2026, 2, 23}));
+  EXPECT_EQ(MonthPage(2026, 3, 7).front(), (Date{2026, 2, 22}));  // a week before
+  EXPECT_EQ(MonthPage(2026, 3, 7).back(), (Date{2026, 4, 4}));
+  for (int year : {1999, 2000, 2024, 2026}) {
+    for (int month = 1; month <= 12; ++month) {
+      for (int first = 1; first <= 7; ++first) {
+        const std::vector<Date> page = MonthPage(year, month, first);
+        ASSERT_EQ(page.size(), static_cast<std::size_t>(kPageDays));
+        EXPECT_EQ(DayOfWeek(page.front()), first);
+        for (std::size_t i = 1; i < page.size(); ++i) EXPECT_EQ(page[i], AddDays(page[i - 1], 1));
+        const auto at = std::find(page.begin(), page.end(), Date{year, month, 1}) - page.begin();
+        EXPECT_TRUE(at >= 1 && at <= 7) << year << "-" << month << " first day " << first;
+      }
+    }
+  }
+}
+
+class FakeFolder : public NoteFolder {
+ public:
+  std::map<std::string, std::string> files;
+  mutable std::size_t last_limit = 0;
+  std::optional<std::uint64_t> Size(const std::string& name) const override {
+    const auto found = files.find(name);
+    if (found == files.end()) return std::nullopt;
+    return found->second.size();
+  }
+  std::string Head(const std::string& name, std::size_t limit) const override {
+    last_limit = limit;
+    const auto found = files.find(name);
+    return found == files.end() ? std::string() : found->second.substr(0, limit);
+  }
+};
+
+TEST(DiaryMarks, DaysWithSomethingWrittenAreMarkedAcrossThePage) {
+  FakeFolder folder;
+  folder.files["3-14-2026.txt"] = "x";
+  folder.files["3-15-2026.txt"] = "";          // made by a double-click, nothing written yet
+  folder.files["2-23-2026.txt"] = "leading";   // first cell
+  folder.files["4-5-2026.txt"] = "trailing";   // last cell
+  folder.files["5-1-2026.txt"] = "not shown";  // another page
+  folder.files["13-1-2026.txt"] = "not a note";
+  const std::vector<Date> page = MonthPage(2026, 3, 1);
+  const std::vector<bool> marks = Marks(folder, page);
+  std::vector<Date> marked;
+  for (std::size_t i = 0; i < page.size(); ++i) {
+    if (marks[i]) marked.push_back(page[i]);
+  }
+  EXPECT_EQ(marked, (std::vector<Date>{{2026, 2, 23}, {2026, 3, 14}, {2026, 4, 5}}));
+
+  EXPECT_TRUE(Concerns("3-15-2026.txt", page));
+  EXPECT_TRUE(Concerns("2-23-2026.txt", page));
+  EXPECT_FALSE(Concerns("5-1-2026.txt", page));
+  EXPECT_FALSE(Concerns("notes.txt", page));
+  EXPECT_FALSE(Concerns(".3-14-2026.txt.swp", page));
+}
+
+#ifndef _WIN32
+// The local zone for one test.
+class Zone {
+ public:
+  explicit Zone(const char* tz) {
+    if (const char* old = std::getenv("TZ")) old_ = old;
+    setenv("TZ", tz, 1);
+  }
+  ~Zone() {
+    if (old_) {
+      setenv("TZ", old_->c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+TEST(DiaryClock, NextMidnightIsTheNextLocalDayStart) {
+  {
+    Zone utc("UTC0");
+    EXPECT_EQ(NextMidnight(1767311999), 1767312000);  // 2026-01-01 23:59:59 -> 01-02 00:00
+    EXPECT_EQ(NextMidnight(1767312000), 1767398400);  // at midnight: the next one
+    EXPECT_EQ(LocalDate(1767311999), (Date{2026, 1, 1}));
+    EXPECT_EQ(LocalDate(1767312000), (Date{2026, 1, 2}));
+  }
+  if (!std::filesystem::exists("/usr/share/zoneinfo/Europe/Berlin")) {
+    GTEST_SKIP() << "no time zone data";
+  }
+  {
+    // A 23-hour day: the clocks go forward on 29 March 2026.
+    Zone berlin("Europe/Berlin");
+    EXPECT_EQ(NextMidnight(1774652400), 1774738800);  // 28 Mar 00:00 CET -> 29 Mar 00:00 CET
+    EXPECT_EQ(NextMidnight(1774738800), 1774821600);  // -> 30 Mar 00:00 CEST, 23 h later
+    // A 25-hour day: back on 25 October 2026.
+    EXPECT_EQ(NextMidnight(1792879200), 1792969200);  // 25 Oct 00:00 CEST -> 26 Oct 00:00 CET
+    EXPECT_EQ(LocalDate(1774738799), (Date{2026, 3, 28}));
+  }
+  {
+    // Clocks that skipped midnight: São Paulo, 4 November 2018, 00:00 -> 01:00.
+    Zone sao_paulo("America/Sao_Paulo");
+    EXPECT_EQ(NextMidnight(1541257200), 1541300400);  // 3 Nov 12:00 -03 -> 4 Nov 01:00 -02
+  }
+}
+#endif  // zones by name are a POSIX feature
+
+TEST(DiaryPreview, TheFirstLineWithTextTrimmed) {
+  EXPECT_EQ(PreviewLine(""), "");
+  EXPECT_EQ(PreviewLine(" \n\t\r\n   \n"), "");
+  EXPECT_EQ(PreviewLine("\n\n  Dear diary,  \nsecond line"), "Dear diary,");
+  EXPECT_EQ(PreviewLine("\r\n\r\nWindows\r\nline"), "Windows");
+  EXPECT_EQ(PreviewLine("old Mac\rline"), "old Mac");
+  EXPECT_EQ(PreviewLine("a\tb\x01"
+                        "c\x7f"),
+            "a bc");
+  EXPECT_EQ(PreviewLine(std::string("\0\0\nnul\0byte", 12)), "nulbyte");
+  // Direction overrides would turn the rest of the tip around.
+  EXPECT_EQ(PreviewLine("abc\xE2\x80\xAE"
+                        "def"),
+            "abcdef");
+}
+
+TEST(DiaryPreview, LongLinesAreCutToEightyCharacters) {
+  EXPECT_EQ(PreviewLine(std::string(80, 'a')), std::string(80, 'a'));
+  EXPECT_EQ(PreviewLine(std::string(81, 'a')), std::string(77, 'a') + "...");
+  std::string umlauts;
+  for (int i = 0; i < 100; ++i) umlauts += "\xC3\xA4";
+  const std::u32string shown = Characters(PreviewLine(umlauts));
+  EXPECT_EQ(shown.size(), kPreviewChars);
+  EXPECT_EQ(shown.substr(0, 77), std::u32string(77, U'\u00E4'));
+  // A character cut off by the 4 KB read is left out, not a reason to read
+  // the rest as another encoding.
+  const std::string cut = std::string(kPreviewBytes - 1, 'a') + "\xC3\xA4";
+  EXPECT_EQ(PreviewLine(cut), std::string(77, 'a') + "...");
+  // Only the first 4 KB count.
+  EXPECT_EQ(PreviewLine(std::string(kPreviewBytes, '\n') + "late"), "");
+}
+
+TEST(DiaryPreview, AnyEncodingIsShownAsText) {
+  EXPECT_EQ(PreviewLine("\xEF\xBB\xBF"
+                        "caf\xC3\xA9"),
+            "caf\xC3\xA9");
+  // Not UTF-8: the Windows code page.
+  EXPECT_EQ(PreviewLine("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(PreviewLine("\xC0\xAF overlong"), "\xC3\x80\xC2\xAF overlong");
+  EXPECT_EQ(PreviewLine("\xED\xA0\x80 surrogate"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC surrogate");
+  // UTF-16 with its byte-order mark, as Windows' editor saves "Unicode".
+  EXPECT_EQ(PreviewLine(std::string("\xFF\xFEH\0i\0\n\0x\0", 10)), "Hi");
+  EXPECT_EQ(PreviewLine(std::string("\xFE\xFF\0H\0i", 6)), "Hi");
+  EXPECT_EQ(PreviewLine(std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6)), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(PreviewLine(std::string("\xFF\xFE\x00\xD8x\0", 6)), "\xEF\xBF\xBDx");
+
+  // Whatever the bytes: UTF-8 out, one line of at most 80 characters
+  // without control characters.
+  std::mt19937 random(11);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes(random() % 300, '\0');
+    for (char& b : bytes) b = static_cast<char>(random() % 256);
+    if (round % 3 == 0) bytes.insert(0, round % 2 == 0 ? "\xFF\xFE" : "\xFE\xFF");
+    const std::u32string shown = Characters(PreviewLine(bytes));
+    EXPECT_LE(shown.size(), kPreviewChars);
+    for (const char32_t c : shown) {
+      EXPECT_FALSE(c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x2028 || c == 0x202E) << round;
+      EXPECT_FALSE(c >= 0xD800 && c <= 0xDFFF) << round;
+    }
+  }
+}
+
+TEST(DiaryTip, DateWeekAndTheNotesFirstLine) {
+  FakeFolder folder;
+  folder.files["3-14-2026.txt"] = "\nPi day\nmore";
+  folder.files["3-15-2026.txt"] = "";
+  EXPECT_EQ(DayTip(folder, "Saturday, 14 March 2026", {2026, 3, 14}),
+            "Saturday, 14 March 2026\nWeek 11\nPi day");
+  EXPECT_EQ(folder.last_limit, kPreviewBytes);
+  EXPECT_EQ(DayTip(folder, "Sunday, 15 March 2026", {2026, 3, 15}),
+            "Sunday, 15 March 2026\nWeek 11");
+  EXPECT_EQ(DayTip(folder, "Monday, 16 March 2026", {2026, 3, 16}),
+            "Monday, 16 March 2026\nWeek 12");
+}
+
+}  // namespace
+}  // namespace dv::diary
