@@ -1,5 +1,7 @@
 #include "platform/qt/single_instance.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
@@ -38,6 +40,10 @@ SingleInstance::~SingleInstance() {
 }
 
 bool SingleInstance::Forward() {
+  // In a shared temporary folder another user could have put a socket of
+  // that name there: only one of the user's own counts.
+  const QFileInfo file(path_);
+  if (file.exists() && file.ownerId() != ::getuid()) return false;
   QLocalSocket socket;
   socket.connectToServer(path_);
   if (!socket.waitForConnected(kConnectMs)) return false;
