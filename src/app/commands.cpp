@@ -1,5 +1,7 @@
 // The menu commands Today, About and Quit.
 #include "app/frm_main.h"
+
+#include "app/frm_about.h"
 #include "platform/toolkit.h"
 
 namespace dv {

@@ -1,6 +1,7 @@
-// frmMain's lifecycle: the load, resize, query-unload and unload steps, and
-// frmSplash's hand-over.
+// frmMain's lifecycle: the load, resize, query-unload and unload steps.
 #include "app/frm_main.h"
+
+#include "app/frm_about.h"
 
 #include "forms/designs.h"
 #include "layout/form_resize.h"
@@ -9,8 +10,6 @@
 #include "platform/trace.h"
 
 namespace dv {
-
-FrmAbout::FrmAbout(Forms& forms) : Form(forms, AboutFormDesign()) {}
 
 FrmMain::FrmMain(Forms& forms, FrmAbout& about)
     : Form(forms, MainFormDesign()), about_(about), files_(forms.toolkit()) {}
@@ -73,24 +72,5 @@ void FrmMain::OnQueryUnload(int& /*cancel*/, int /*reason*/) {
 }
 
 void FrmMain::OnUnload(int& /*cancel*/) { FormPlus::Release(fpForm); }
-
-FrmSplash::FrmSplash(Forms& forms, FrmMain& main) : Form(forms, SplashFormDesign()), main_(main) {}
-
-void FrmSplash::OnLoad() {
-  Trace("splash-load");
-  Control& timer = window().ControlNamed("Timer");
-  timer.SetInterval(2000);
-  timer.SetEnabled(true);
-}
-
-void FrmSplash::HandOver() {
-  if (!IsLoaded()) return;
-  Trace("splash-end");
-  Unload();
-  main_.Load();
-}
-
-Program::Program(Toolkit& toolkit)
-    : forms(toolkit), about(forms), main(forms, about), splash(forms, main) {}
 
 }  // namespace dv

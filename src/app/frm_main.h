@@ -1,6 +1,6 @@
-// frmMain, the main window: start-up and lifecycle, the tray icon and its
-// callback, the menu commands and the day notes. frmSplash hands over to it;
-// frmAbout is the About window it shows.
+// frmMain, the main window: its lifecycle, the tray icon and its callback,
+// the menu commands and the day notes. frmSplash (frm_splash.h) hands over
+// to it; frmAbout (frm_about.h) is the About window it shows.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +14,7 @@
 
 namespace dv {
 
-class FrmAbout : public Form {
- public:
-  explicit FrmAbout(Forms& forms);
-};
+class FrmAbout;
 
 class FrmMain : public Form {
  public:
@@ -64,36 +61,6 @@ class FrmMain : public Form {
   NotifyIconData TrayIconData;
   std::shared_ptr<FormPlus> fpForm;
   FileTable files_;
-};
-
-class FrmSplash : public Form {
- public:
-  FrmSplash(Forms& forms, FrmMain& main);
-  void OnLoad() override;
-  void OnClick() override { HandOver(); }
-  void OnKeyPress(int /*key_ascii*/) override { HandOver(); }
-  void OnTimer(Control& /*timer*/) override { HandOver(); }
-
- private:
-  // Unloads the splash, then loads the main window without showing it.
-  void HandOver();
-  FrmMain& main_;
-};
-
-// The whole program on a toolkit: the three windows, started with the splash.
-class Program {
- public:
-  explicit Program(Toolkit& toolkit);
-  // Shows the splash and runs until the last window is gone; the exit code.
-  // The main window is prepared while the splash is up.
-  int Run() { return forms.Run(splash, &main.design()); }
-  // Closes every window as a desktop shutdown does.
-  void Shutdown() { forms.UnloadAll(); }
-
-  Forms forms;
-  FrmAbout about;
-  FrmMain main;
-  FrmSplash splash;
 };
 
 }  // namespace dv

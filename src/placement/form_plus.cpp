@@ -8,6 +8,7 @@
 #include "platform/convert.h"
 #include "platform/errors.h"
 #include "platform/forms.h"
+#include "platform/screen.h"
 #include "platform/services.h"
 
 namespace dv {

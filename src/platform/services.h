@@ -1,12 +1,12 @@
-// The toolkit's services as the program calls them, with the rules that do
-// not depend on the front end.
+// The toolkit's services as the program calls them (the message box,
+// activation by title, the settings store, open files), with the rules that
+// do not depend on the front end.
 #pragma once
 
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/toolkit.h"
 
@@ -42,28 +42,5 @@ class FileTable {
   Toolkit& toolkit_;
   std::map<int, std::unique_ptr<OpenFile>> files_;
 };
-
-// The work area that a window at `window` (pixels) lands on: the one that
-// shows the most of it, else the nearest; null without work areas.
-const Rect* LandingArea(const Rect& window, const std::vector<Rect>& work_areas);
-
-// Where a window at `window` (pixels) goes when it is shown: unchanged while
-// it fits in the work area it lands on and some work area shows at least
-// 32 x 32 pixels of it (all of it, when it is smaller); otherwise shrunk to
-// that work area where it is larger, and moved into it.
-Rect FitOnScreen(const Rect& window, const std::vector<Rect>& work_areas);
-
-// Twips and pixels.
-int TwipsToPixels(Single twips, Single twips_per_pixel);
-Single PixelsToTwips(int pixels, Single twips_per_pixel);
-// Twips per pixel at a logical resolution of `dpi` dots per inch.
-Single TwipsPerPixelAt(double dpi);
-
-// A rectangle in twips as pixels; a negative size becomes 0.
-Rect PixelRect(Single left, Single top, Single width, Single height, Single twips_per_pixel);
-// Where a window at `outer` (pixels) goes for a Move with one to four
-// arguments in twips: the arguments left out keep their current value.
-Rect MovedBounds(const Rect& outer, Single left, std::optional<Single> top,
-                 std::optional<Single> width, std::optional<Single> height, Single twips_per_pixel);
 
 }  // namespace dv

@@ -14,6 +14,7 @@
 #include "platform/design.h"
 #include "platform/object.h"
 #include "platform/records.h"
+#include "platform/screen.h"
 
 namespace dv {
 
@@ -21,16 +22,6 @@ struct AppInfo {
   std::string Path;     // the program's directory
   std::string EXEName;  // the program file's name without directory and extension
   std::string Title;    // the application's title
-};
-
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  int right() const { return left + width; }
-  int bottom() const { return top + height; }
-  bool operator==(const Rect&) const = default;
 };
 
 // Keys and their texts, in the order written.

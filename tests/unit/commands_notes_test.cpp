@@ -1,7 +1,7 @@
 // The menu commands and the day notes on the simulated toolkit.
 #include <gtest/gtest.h>
 
-#include "app/frm_main.h"
+#include "app/program.h"
 #include "sim/sim_toolkit.h"
 
 namespace dv {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/frm_main.h"
+#include "app/program.h"
 #include "platform/records.h"
 #include "sim/sim_toolkit.h"
 

@@ -1,6 +1,7 @@
 // The services' shared rules, and window loading and notification delivery,
 // on the simulated toolkit.
 #include "platform/services.h"
+#include "platform/screen.h"
 
 #include <gtest/gtest.h>
 

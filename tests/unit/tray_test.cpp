@@ -2,7 +2,7 @@
 // dispatch with its busy flag.
 #include <gtest/gtest.h>
 
-#include "app/frm_main.h"
+#include "app/program.h"
 #include "sim/sim_toolkit.h"
 
 namespace dv {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/frm_main.h"
+#include "app/program.h"
 #include "app/program_folder.h"
 #include "forms/designs.h"
 #include "platform/qt/qt_toolkit.h"

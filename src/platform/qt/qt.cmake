@@ -10,16 +10,20 @@ target_include_directories(dayvane_xdg PUBLIC src)
 add_library(dayvane_qt_store STATIC src/platform/qt/qt_store.cpp)
 target_link_libraries(dayvane_qt_store PUBLIC dayvane_core Qt6::Core)
 
-add_executable(dayvane
-  src/platform/qt/main.cpp
+# The toolkit on Qt (also run through the toolkit contract tests).
+add_library(dayvane_qt STATIC
   src/platform/qt/diary_calendar.cpp
   src/platform/qt/qt_toolkit.cpp
   src/platform/qt/qt_window.cpp
   src/platform/qt/x11.cpp
   src/platform/qt/single_instance.cpp)
-set_target_properties(dayvane PROPERTIES AUTOMOC OFF)
+set_target_properties(dayvane_qt PROPERTIES AUTOMOC OFF)
+target_link_libraries(dayvane_qt PUBLIC dayvane_core dayvane_qt_store dayvane_xdg Qt6::Widgets
+                      Qt6::DBus Qt6::Network X11::X11)
 include(GNUInstallDirs)
 # A program in this folder is installed for every user: its notes go to
 # each user's ~/Dayvane.
-target_compile_definitions(dayvane PRIVATE DAYVANE_SYSTEM_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}")
-target_link_libraries(dayvane PRIVATE dayvane_core dayvane_qt_store dayvane_xdg Qt6::Widgets Qt6::DBus Qt6::Network X11::X11)
+target_compile_definitions(dayvane_qt PRIVATE DAYVANE_SYSTEM_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}")
+
+add_executable(dayvane src/platform/qt/main.cpp)
+target_link_libraries(dayvane PRIVATE dayvane_qt)

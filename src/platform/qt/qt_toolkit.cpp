@@ -25,6 +25,7 @@
 #include "platform/qt/qt_window.h"
 #include "platform/qt/x11.h"
 #include "platform/qt/xdg.h"
+#include "platform/screen.h"
 #include "platform/services.h"
 
 namespace dv::qt {
@@ -58,29 +59,6 @@ class PosixFile : public OpenFile {
  private:
   int fd_;
 };
-
-// The command line split into words ("..." keeps blanks in one word).
-QStringList SplitCommandLine(const std::string& line) {
-  QStringList words;
-  QString word;
-  bool quoted = false;
-  bool have = false;
-  for (const QChar c : QString::fromLocal8Bit(line.c_str())) {
-    if (c == '"') {
-      quoted = !quoted;
-      have = true;
-    } else if (c == ' ' && !quoted) {
-      if (have) words << word;
-      word.clear();
-      have = false;
-    } else {
-      word += c;
-      have = true;
-    }
-  }
-  if (have) words << word;
-  return words;
-}
 
 const QScreen* Primary() { return QGuiApplication::primaryScreen(); }
 
@@ -405,18 +383,22 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& record
 
 bool QtToolkit::CreateProcess(const std::string& command_line, const StartupInfo& start,
                               ProcessInformation& info, std::string& error) {
-  QStringList words = SplitCommandLine(command_line);
-  if (words.isEmpty()) {
+  // The command line is in the 8-bit code page; split as a desktop entry's
+  // command is ("..." keeps blanks in one word).
+  std::vector<std::string> words = xdg::SplitExec(FromAnsi(command_line));
+  if (words.empty()) {
     error = "the command line is empty";
     return false;
   }
-  const QString program = words.takeFirst();
+  const std::string program = words.front();
+  words.erase(words.begin());
   std::vector<std::string> command;
-  if (program.compare("notepad.exe", Qt::CaseInsensitive) == 0 ||
-      program.compare("notepad", Qt::CaseInsensitive) == 0) {
-    // The system text editor.
-    const auto editor =
-        xdg::TextEditorCommand(xdg::Environment::FromProcess(), words.join(' ').toStdString());
+  if (QString::fromStdString(program).compare("notepad.exe", Qt::CaseInsensitive) == 0 ||
+      QString::fromStdString(program).compare("notepad", Qt::CaseInsensitive) == 0) {
+    // The system text editor, on the file named after it.
+    std::string file;
+    for (const std::string& word : words) file += (file.empty() ? "" : " ") + word;
+    const auto editor = xdg::TextEditorCommand(xdg::Environment::FromProcess(), file);
     if (!editor) {
       error =
           "no text editor was found (set a default application for plain text files, or "
@@ -425,8 +407,8 @@ bool QtToolkit::CreateProcess(const std::string& command_line, const StartupInfo
     }
     command = *editor;
   } else {
-    command.push_back(program.toStdString());
-    for (const QString& word : words) command.push_back(word.toStdString());
+    command.push_back(program);
+    command.insert(command.end(), words.begin(), words.end());
   }
   QStringList arguments;
   for (std::size_t i = 1; i < command.size(); ++i) {

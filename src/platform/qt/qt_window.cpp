@@ -13,12 +13,14 @@
 #include <QTextCharFormat>
 #include <QTimer>
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/errors.h"
 #include "platform/forms.h"
 #include "platform/qt/diary_calendar.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/x11.h"
+#include "platform/screen.h"
 #include "platform/services.h"
 #include "platform/trace.h"
 
@@ -392,6 +394,22 @@ QRect QtWindow::ClientOnScreen() const {
   return ToDevice(widget_->geometry(), dpr());
 }
 
+QRect QtWindow::ClientAsKnown() const {
+  // Qt's geometry is the last one asked for or reported, in whole
+  // device-independent pixels; the X server has the exact one, unless a
+  // request is still on its way to it.
+  const QRect known = ToDevice(widget_->geometry(), dpr());
+  if (auto exact = x11::ClientRect(widget_)) {
+    const int slack = qCeil(dpr());
+    if (std::abs(exact->x() - known.x()) <= slack && std::abs(exact->y() - known.y()) <= slack &&
+        std::abs(exact->width() - known.width()) <= slack &&
+        std::abs(exact->height() - known.height()) <= slack) {
+      return *exact;
+    }
+  }
+  return known;
+}
+
 QMargins QtWindow::FrameOnScreen() const {
   if (design_.border == Border::None) return {};
   if (auto extents = x11::FrameExtents(widget_)) return *extents;
@@ -408,7 +426,7 @@ bool QtWindow::OnScreenNormal() const {
 }
 
 QRect QtWindow::Outer() const {
-  if (OnScreenNormal()) return ClientOnScreen().marginsAdded(frame_);
+  if (OnScreenNormal()) return ClientAsKnown().marginsAdded(frame_);
   return normal_;
 }
 
@@ -473,8 +491,14 @@ void QtWindow::SetVisible(bool value) {
   placing_ = state_ == 0 && design_.border != Border::None;
   corrections_ = 0;
   ShowInState();
-  reported_ = ToDevice(client_->size(), dpr());
-  RaiseResize();
+  // A window shown for the first time is told its size; one shown again as
+  // it was is not (a change of state or size tells it anyway).
+  const QSize client = ToDevice(client_->size(), dpr());
+  if (!ever_shown_ || client != reported_) {
+    ever_shown_ = true;
+    reported_ = client;
+    RaiseResize();
+  }
 }
 
 std::int16_t QtWindow::WindowState() const { return state_; }
@@ -497,10 +521,6 @@ void QtWindow::DoMove(Single left, std::optional<Single> top, std::optional<Sing
   // Applied at once when the window shows its normal state; otherwise these
   // are the bounds it returns to.
   if (!shown_ || state_ == 0) ApplyNormalGeometry();
-  if (OnScreenNormal() || placing_) {
-    placing_ = design_.border != Border::None;
-    corrections_ = 0;
-  }
   if (!shown_ && outer.size() != before) {
     reported_ = QSize();
     RaiseResize();

@@ -110,6 +110,8 @@ class QtWindow : public Window {
   void ShowInState();
   // The client area and the frame as they are on screen (device pixels).
   QRect ClientOnScreen() const;
+  // The client area as the program last asked for it or saw it reported.
+  QRect ClientAsKnown() const;
   QMargins FrameOnScreen() const;
   // Shown in normal state, where the program put it.
   bool OnScreenNormal() const;
@@ -134,8 +136,9 @@ class QtWindow : public Window {
   QSize reported_;          // client size last reported as a resize
   bool placing_ = false;    // shown, but not yet seen where it was put
   bool painted_ = false;    // painted since it was last shown
-  int corrections_ = 0;     // moves made to bring the frame where it belongs
-  QPoint request_;          // where the last of them asked the window to go
+  bool ever_shown_ = false;
+  int corrections_ = 0;  // moves made to bring the frame where it belongs
+  QPoint request_;       // where the last of them asked the window to go
 };
 
 }  // namespace dv::qt

@@ -2,7 +2,7 @@
 #include <cctype>
 #include <string>
 
-#include "app/frm_main.h"
+#include "app/program.h"
 #include "app/program_folder.h"
 #include "forms/designs.h"
 #include "platform/win32/single_instance.h"

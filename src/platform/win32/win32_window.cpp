@@ -7,6 +7,7 @@
 
 #include "platform/errors.h"
 #include "platform/forms.h"
+#include "platform/screen.h"
 #include "platform/services.h"
 #include "platform/win32/win32_diary.h"
 #include "platform/win32/win32_toolkit.h"
