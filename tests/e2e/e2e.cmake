@@ -6,7 +6,7 @@
 if(DAYVANE_SANITIZE)
   set(e2e_tests startup tray signals)
 else()
-  set(e2e_tests startup tray placement signals usable wayland scales marks clock)
+  set(e2e_tests startup tray placement signals usable wayland scales marks clock single_instance)
 endif()
 foreach(test ${e2e_tests})
   add_test(NAME e2e_${test}
@@ -27,4 +27,14 @@ if(NOT DAYVANE_SANITIZE)
     set_tests_properties(e2e_xfce_${dpi} PROPERTIES TIMEOUT 300 LABELS e2e RUN_SERIAL TRUE
                          ENVIRONMENT "E2E_DPI=${dpi};E2E_SCREEN=${screen}")
   endforeach()
+endif()
+
+# The Debian package: made from this build, installed with dpkg, used and
+# removed again (as root; skipped otherwise).
+if(NOT DAYVANE_SANITIZE)
+  add_test(NAME e2e_install_deb
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/install_deb.sh $<TARGET_FILE:dayvane>
+                   ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/e2e-artifacts/install_deb)
+  set_tests_properties(e2e_install_deb PROPERTIES TIMEOUT 300 LABELS e2e RUN_SERIAL TRUE
+                       SKIP_RETURN_CODE 77)
 endif()

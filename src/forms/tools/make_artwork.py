@@ -253,9 +253,34 @@ def splash():
     wrote(path)
 
 
+def scalable_icon():
+    """The program icon as SVG for the desktop's icon theme: the 32 px
+    drawing, one rectangle per run of equal pixels in a row."""
+    rows = calendar_sheet(32)
+    parts = ['<svg xmlns="http://www.w3.org/2000/svg" width="32" height="32" '
+             'viewBox="0 0 32 32" shape-rendering="crispEdges">',
+             '<title>Dayvane</title>']
+    for y, row in enumerate(rows):
+        x = 0
+        while x < 32:
+            end = x
+            while end < 32 and row[end] == row[x]:
+                end += 1
+            r, g, b = PALETTE[row[x]]
+            parts.append(f'<rect x="{x}" y="{y}" width="{end - x}" height="1" '
+                         f'fill="#{r:02x}{g:02x}{b:02x}"/>')
+            x = end
+    parts.append("</svg>")
+    path = os.path.join(ART, "dayvane.svg")
+    with open(path, "w") as out:
+        out.write("\n".join(parts) + "\n")
+    wrote(path)
+
+
 def main():
     os.makedirs(ART, exist_ok=True)
     program_icon()
+    scalable_icon()
     splash()
     logo()
     return 0

@@ -8,10 +8,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/program.h"
+#include "app/program_folder.h"
 #include "forms/designs.h"
 #include "platform/qt/qt_toolkit.h"
+#include "platform/qt/single_instance.h"
 #include "platform/trace.h"
 
 namespace {
@@ -30,6 +33,11 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("dayvane");
   dv::qt::QtToolkit toolkit(app, dv::kProductTitle);
+  // A Dayvane of this user with this program folder runs already: it shows
+  // its window, as a double-click on its icon would, and this start ends.
+  dv::qt::SingleInstance instance(
+      QString::fromStdString(dv::InstanceName(std::to_string(::getuid()), toolkit.App().Path)));
+  if (instance.ForwardOrListen([&toolkit] { toolkit.ShowRequested(); })) return 0;
   dv::Program program(toolkit);
 
   // SIGTERM, SIGINT and SIGHUP (the terminal that started it closing) close

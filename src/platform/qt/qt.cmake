@@ -1,5 +1,5 @@
 # The Linux program: the core on Qt 6 Widgets.
-find_package(Qt6 REQUIRED COMPONENTS Widgets DBus)
+find_package(Qt6 REQUIRED COMPONENTS Widgets DBus Network)
 find_package(X11 REQUIRED)
 
 add_library(dayvane_xdg STATIC src/platform/qt/xdg.cpp)
@@ -15,10 +15,15 @@ add_library(dayvane_qt STATIC
   src/platform/qt/diary_calendar.cpp
   src/platform/qt/qt_toolkit.cpp
   src/platform/qt/qt_window.cpp
-  src/platform/qt/x11.cpp)
+  src/platform/qt/x11.cpp
+  src/platform/qt/single_instance.cpp)
 set_target_properties(dayvane_qt PROPERTIES AUTOMOC OFF)
 target_link_libraries(dayvane_qt PUBLIC dayvane_core dayvane_qt_store dayvane_xdg Qt6::Widgets
-                      Qt6::DBus X11::X11)
+                      Qt6::DBus Qt6::Network X11::X11)
+include(GNUInstallDirs)
+# A program in this folder is installed for every user: its notes go to
+# each user's ~/Dayvane.
+target_compile_definitions(dayvane_qt PRIVATE DAYVANE_SYSTEM_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}")
 
 add_executable(dayvane src/platform/qt/main.cpp)
 target_link_libraries(dayvane PRIVATE dayvane_qt)

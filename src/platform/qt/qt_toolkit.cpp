@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/program_folder.h"
 #include "platform/errors.h"
 #include "platform/qt/qt_store.h"
 #include "platform/qt/qt_window.h"
@@ -74,7 +75,13 @@ struct QtToolkit::TrayEntry {
 QtToolkit::QtToolkit(QApplication& app, std::string title) : app_(app) {
   app_.setQuitOnLastWindowClosed(false);
   const QFileInfo program(QCoreApplication::applicationFilePath());
-  app_info_.Path = QDir::cleanPath(program.absolutePath()).toStdString();
+  ProgramFolderFacts facts;
+  facts.program_dir = QDir::cleanPath(program.absolutePath()).toStdString();
+  // The package's folder, and the one of this build's own install rules.
+  facts.system_bin_dirs = {"/usr/bin", DAYVANE_SYSTEM_BINDIR};
+  facts.home = qEnvironmentVariable("HOME").toStdString();
+  facts.dayvane_home = qEnvironmentVariable("DAYVANE_HOME").toStdString();
+  app_info_.Path = ProgramFolder(facts);
   app_info_.EXEName = program.completeBaseName().toStdString();
   app_info_.Title = std::move(title);
 }
@@ -300,6 +307,19 @@ void QtToolkit::SendTrayMessage(std::uint32_t hwnd, std::int32_t message) {
   control->window().RaiseMouseMove(*control, 0, 0, x, 0);
 }
 
+void QtToolkit::ShowRequested() {
+  if (tray_.empty()) {
+    show_requested_ = true;
+    return;
+  }
+  DeliverTrayMessage(tray_.begin()->first.first, kWmLButtonDblClk);
+}
+
+void QtToolkit::ChangeDirectory(const std::string& path) {
+  if (path == app_info_.Path) QDir().mkpath(QString::fromStdString(path));
+  Toolkit::ChangeDirectory(path);
+}
+
 bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& record) {
   const auto key = std::make_pair(record.hWnd, record.uID);
   if (operation == kNimDelete) {
@@ -353,6 +373,10 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& record
   // Shown even without a tray now: Qt docks the icon when one appears.
   entry->icon->show();
   WatchTray();
+  if (show_requested_) {
+    show_requested_ = false;
+    DeliverTrayMessage(hwnd, kWmLButtonDblClk);
+  }
   tray_[key] = std::move(entry);
   return TrayAvailable();
 }

@@ -68,6 +68,11 @@ class QtToolkit : public Toolkit {
   const std::vector<QtWindow*>& windows() const { return windows_; }
   // The item chosen in the tray host's own menu for `menu`, once.
   std::optional<std::string> TakeTrayChoice(const std::string& menu);
+  // Another start asked for the main window: the tray icon's window gets a
+  // left double-click, now or as soon as the icon is added.
+  void ShowRequested();
+  // The program folder is made when the notes first need it.
+  void ChangeDirectory(const std::string& path) override;
   // Set once the program is ending: no box or menu opens any more.
   bool ending() const { return ending_; }
 
@@ -95,6 +100,7 @@ class QtToolkit : public Toolkit {
   bool tray_watched_ = false;
   std::vector<const FormDesign*> to_prepare_;
   std::map<const FormDesign*, std::unique_ptr<QtWindow>> prepared_;
+  bool show_requested_ = false;
 };
 
 }  // namespace dv::qt

@@ -16,7 +16,8 @@ configure_file(${CMAKE_CURRENT_SOURCE_DIR}/src/platform/win32/dayvane.manifest.i
 add_library(dayvane_win32_toolkit STATIC
   src/platform/win32/win32_diary.cpp
   src/platform/win32/win32_toolkit.cpp
-  src/platform/win32/win32_window.cpp)
+  src/platform/win32/win32_window.cpp
+  src/platform/win32/single_instance.cpp)
 # Windows 7's API level: the notification area, monitors and subclassing.
 target_compile_definitions(dayvane_win32_toolkit PUBLIC
   WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)

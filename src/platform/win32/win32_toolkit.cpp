@@ -9,6 +9,7 @@
 #include "platform/errors.h"
 #include "platform/screen.h"
 #include "platform/services.h"
+#include "platform/win32/single_instance.h"
 #include "platform/win32/win32_window.h"
 
 namespace dv::win32 {
@@ -234,6 +235,10 @@ LRESULT CALLBACK Win32Toolkit::MessageProc(HWND hwnd, UINT message, WPARAM wpara
       toolkit->ReAddIcons();
       return 0;
     }
+    if (message == ShowRequestMessage() && message != 0) {
+      toolkit->ShowRequested();
+      return 0;
+    }
   }
   return DefWindowProcA(hwnd, message, wparam, lparam);
 }
@@ -407,11 +412,34 @@ bool Win32Toolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& rec
     last_add_ok_ = ok;
     icons_[key] = record;
     if (ok) WatchTray();
+    if (show_requested_) {
+      show_requested_ = false;
+      ShowRequested();
+    }
   } else if (operation == kNimDelete) {
     icons_.erase(key);
     if (icons_.empty()) StopWatchingTray();
   }
   return ok;
+}
+
+HWND FindToolkitWindow(const std::string& name) { return FindWindowA(kMessageClass, name.c_str()); }
+
+void Win32Toolkit::ListenAs(const std::string& name) {
+  SetWindowTextA(message_window_, name.c_str());
+}
+
+// The shell's route: the icon's callback message, posted to its window with
+// the mouse message in the low word of lParam. Before the icon is added
+// (the splash is still up), the request waits for it.
+void Win32Toolkit::ShowRequested() {
+  if (icons_.empty()) {
+    show_requested_ = true;
+    return;
+  }
+  const NotifyIconData& icon = icons_.begin()->second;
+  PostMessageA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(icon.hWnd)),
+               icon.uCallbackMessage, icon.uID, kWmLButtonDblClk);
 }
 
 // The shell's tray came (back): its icons again. One it refuses leaves its

@@ -60,6 +60,11 @@ class Win32Toolkit : public Toolkit {
     wait_signalled_ = std::move(signalled);
   }
 
+  // Found by later starts under `name` (see single_instance.h); their
+  // requests show the main window as a double-click on its tray icon does.
+  void ListenAs(const std::string& name);
+  void ShowRequested();
+
  private:
   static LRESULT CALLBACK MessageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void OnTimer(UINT_PTR id);
@@ -87,7 +92,11 @@ class Win32Toolkit : public Toolkit {
   DWORD tray_process_id_ = 0;
   HANDLE wait_handle_ = nullptr;
   std::function<void()> wait_signalled_;
+  bool show_requested_ = false;
 };
+
+// The toolkit window of the running instance named `name`, or null.
+HWND FindToolkitWindow(const std::string& name);
 
 // The system's text for an error code, without the closing full stop.
 std::string SystemErrorText(DWORD code);
