@@ -74,6 +74,7 @@ struct QtToolkit::TrayEntry {
 
 QtToolkit::QtToolkit(QApplication& app, std::string title) : app_(app) {
   app_.setQuitOnLastWindowClosed(false);
+  UseProgramArrows();
   const QFileInfo program(QCoreApplication::applicationFilePath());
   ProgramFolderFacts facts;
   facts.program_dir = QDir::cleanPath(program.absolutePath()).toStdString();

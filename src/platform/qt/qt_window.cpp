@@ -1,6 +1,7 @@
 #include "platform/qt/qt_window.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QCursor>
@@ -9,9 +10,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPolygonF>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QTextCharFormat>
 #include <QTimer>
+#include <QToolButton>
 #include <cmath>
 #include <cstdlib>
 
@@ -65,6 +69,41 @@ QString CssFont(const Font& font) {
       .arg(font.weight);
 }
 
+// The calendar's month arrows, drawn by the program: a triangle in `color`.
+QIcon ArrowIcon(bool left, const QColor& color) {
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    const qreal near = size * 0.3;
+    const qreal far = size * 0.7;
+    const qreal middle = size / 2.0;
+    painter.drawPolygon(
+        left ? QPolygonF{{far, near / 1.5}, {near, middle}, {far, size - near / 1.5}}
+             : QPolygonF{{near, near / 1.5}, {far, middle}, {near, size - near / 1.5}});
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+// The application's style, but for the arrows the calendar asks it for as
+// it is built: the program's own, rather than a lookup in the icon theme.
+class ArrowStyle : public QProxyStyle {
+ public:
+  QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
+                     const QWidget* widget) const override {
+    if (icon == SP_ArrowLeft || icon == SP_ArrowRight) {
+      return ArrowIcon(icon == SP_ArrowLeft,
+                       QGuiApplication::palette().color(QPalette::WindowText));
+    }
+    return QProxyStyle::standardIcon(icon, option, widget);
+  }
+};
+
 void ApplyLook(QCalendarWidget* calendar, const CalendarLook& look) {
   const QColor back = ToQColor(look.back_color);
   calendar->setNavigationBarVisible(look.show_title);
@@ -98,6 +137,13 @@ void ApplyLook(QCalendarWidget* calendar, const CalendarLook& look) {
     view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view->setStyleSheet(
         QString("QTableView { gridline-color: %1; }").arg(ToQColor(look.grid_lines_color).name()));
+  }
+  // The arrows in the title's colour.
+  for (const bool left : {true, false}) {
+    if (auto* arrow = calendar->findChild<QToolButton*>(left ? "qt_calendar_prevmonth"
+                                                             : "qt_calendar_nextmonth")) {
+      arrow->setIcon(ArrowIcon(left, ToQColor(look.title_font_color)));
+    }
   }
   if (auto* bar = calendar->findChild<QWidget*>("qt_calendar_navigationbar")) {
     bar->setStyleSheet(
@@ -133,6 +179,8 @@ QRect ToLogical(const QRect& r, qreal ratio) {
 }
 
 }  // namespace
+
+void UseProgramArrows() { QApplication::setStyle(new ArrowStyle); }
 
 FormWidget::FormWidget(QtWindow* owner, Qt::WindowFlags flags)
     : QWidget(nullptr, flags), owner(owner) {}

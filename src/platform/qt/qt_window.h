@@ -19,6 +19,10 @@ class QMenuBar;
 namespace dv::qt {
 
 class QtToolkit;
+
+// The calendar's month arrows are the program's own images (see ApplyLook);
+// installs the application style that gives them while calendars are built.
+void UseProgramArrows();
 class QtWindow;
 
 // The top-level widget; forwards its events to the QtWindow.
