@@ -109,7 +109,10 @@ TEST_F(Store, AKillAtAnyMomentLeavesTheOldOrTheNewPlacementWhole) {
   int generation = 0;
   int kills = 0;
   const std::string path = path_.toStdString();
-  for (; kills < 150 && std::chrono::steady_clock::now() < deadline; ++kills) {
+  // At least 150 kills, and on until the writer got 20 generations in (a
+  // slow machine, or the sanitizers, land more kills before a write).
+  for (; (kills < 150 || generation <= 20) && std::chrono::steady_clock::now() < deadline;
+       ++kills) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -128,9 +131,9 @@ TEST_F(Store, AKillAtAnyMomentLeavesTheOldOrTheNewPlacementWhole) {
     ASSERT_GE(stored, generation) << "after kill " << kills << " the file is torn or older";
     generation = stored;
   }
-  EXPECT_EQ(kills, 150);
+  EXPECT_GE(kills, 150);
   // The writer got on: the kills did not all land before its first write.
-  EXPECT_GT(generation, 20);
+  EXPECT_GT(generation, 20) << "the writer got no further within 90 s";
   std::printf("kill loop: %d kills, last generation %d\n", kills, generation);
 }
 
