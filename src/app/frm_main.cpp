@@ -2,7 +2,6 @@
 #include "app/frm_main.h"
 
 #include "app/frm_about.h"
-
 #include "forms/designs.h"
 #include "layout/form_resize.h"
 #include "platform/errors.h"

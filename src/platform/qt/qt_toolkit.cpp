@@ -238,7 +238,12 @@ void QtToolkit::CloseModalUi() {
   for (const QPointer<QMessageBox>& box : open_boxes_) {
     if (box) box->done(0);
   }
-  while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  // Nested menus close one by one (a handful at most).
+  for (int open = 0; open < 16; ++open) {
+    QWidget* popup = QApplication::activePopupWidget();
+    if (popup == nullptr) break;
+    popup->close();
+  }
 }
 
 void QtToolkit::WatchTray() {
