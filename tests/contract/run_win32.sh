@@ -1,7 +1,7 @@
-#!/ usr / bin / env bash
-#run_win32.sh CONTRACT_EXE[ARTIFACT_DIR] : the Win32 toolkit's contract
-#tests under Wine, in Xvfb with openbox.The prefix is the run's shared one
-#(DAYVANE_WINEPREFIX) or one of its own.
+#!/usr/bin/env bash
+# run_win32.sh CONTRACT_EXE [ARTIFACT_DIR]: the Win32 toolkit's contract
+# tests under Wine, in Xvfb with openbox. The prefix is the run's shared one
+# (DAYVANE_WINEPREFIX) or one of its own.
 set -u
 exe=$(realpath "$1")
 . "$(dirname "$0")/../e2e/lib.sh"
