@@ -36,7 +36,7 @@ dv_start
 first=$DV_PID
 # Its own milestone says when the splash is on screen (a window search can
 # miss a window that is still being mapped).
-e2e_check "the first start shows the splash" dv_wait_trace "shown frmSplash" 1 15
+e2e_check "the first start shows the splash" dv_wait_trace "shown frmSplash" 1 30
 second_start
 e2e_check "a second start during the splash ends with 0 (got $SECOND_STATUS)" test "$SECOND_STATUS" = 0
 e2e_check "within 1 s (${SECOND_MS} ms)" test "$SECOND_MS" -lt 1000
