@@ -116,6 +116,17 @@ w32_start_tray() {
   e2e_wait_for 10 _e2e_tray_owned || { e2e_log "trayer did not take the tray"; return 1; }
 }
 
+# w32_start_docked: starts the program, clicks its splash away and waits
+# for its icon in trayer: "ix iy icon" of it.
+w32_start_docked() {
+  local splash sx sy
+  w32_start
+  splash=$(e2e_wait_window '^Form1$' 30)
+  read -r sx sy _ < <(w32_geometry "$splash")
+  [ -n "$splash" ] && xdotool mousemove $((sx + 150)) $((sy + 112)) click 1
+  read -r ix iy icon < <(e2e_tray_wait_icon 15 explorer)
+}
+
 pixel() { convert "$1" -crop "1x1+$2+$3" -format '%[hex:p{0,0}]' info: 2>/dev/null; }
 
 # --- First run: no tray host -------------------------------------------------
@@ -229,11 +240,7 @@ e2e_check "the docked icon is gone" eval '! e2e_tray_icon_pos explorer'
 w32_stop_wine
 
 # --- Third run: the tray goes away and does not come back --------------------
-w32_start
-splash=$(e2e_wait_window '^Form1$' 30)
-read -r sx sy _ < <(w32_geometry "$splash")
-[ -n "$splash" ] && xdotool mousemove $((sx + 150)) $((sy + 112)) click 1
-read -r ix iy icon < <(e2e_tray_wait_icon 15 explorer)
+w32_start_docked
 e2e_check "the icon docks in trayer once more" test -n "${icon:-}"
 e2e_check "the main window is hidden while the icon is there" \
   eval "! xdotool search --onlyvisible --name '^Dayvane v2\.0\$' >/dev/null"
@@ -278,11 +285,7 @@ w32_stop_wine
  "$WINE" reg add 'HKCU\Software\Dayvane\frmMain' /v Height /t REG_SZ /d '&H7FFFFFFF' /f
  "$WINE" reg add 'HKCU\Software\Dayvane\frmMain' /v WindowState /t REG_SZ /d ' 0' /f
  wineserver -w) >/dev/null 2>&1
-w32_start
-splash=$(e2e_wait_window '^Form1$' 30)
-read -r sx sy _ < <(w32_geometry "$splash")
-[ -n "$splash" ] && xdotool mousemove $((sx + 150)) $((sy + 112)) click 1
-read -r ix iy icon < <(e2e_tray_wait_icon 15 explorer)
+w32_start_docked
 e2e_check "the icon docks in trayer with the damaged store" test -n "${icon:-}"
 [ -n "${icon:-}" ] && xdotool mousemove "$ix" "$iy" sleep 0.3 click --repeat 2 --delay 80 1
 main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
