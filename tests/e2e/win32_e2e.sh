@@ -23,53 +23,9 @@ wine_pick win32_e2e "$exe"
 e2e_init "${3:-}"
 rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
 e2e_log "Dayvane.exe: $(pe_machine "$exe"), on $WINE"
-W32_PID=''
-
-w32_stop_wine() {
-  w32_kill_program
-  [ -d "$WINEPREFIX" ] || return 0
-  timeout 20 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null
-  return 0
-}
-trap 'w32_kill_program; wineserver -k 2>/dev/null; e2e_cleanup' EXIT
-
-w32_kill_program() { [ -n "$W32_PID" ] && e2e_kill "$W32_PID"; W32_PID=''; }
-
-# The program folder: Dayvane.exe with the stand-in editor beside it.
-prog="$E2E_TMP/Dayvane"
-mkdir -p "$prog"
-cp "$exe" "$prog/Dayvane.exe"
-cp "$notepad" "$prog/notepad.exe"
-prog_win="Z:$(tr / '\\' <<<"$prog")"
-
+. "$(dirname "$0")/wine_app.sh"
 started=$SECONDS
-wine_prefix_open "$E2E_TMP/wine"
-e2e_check "the Wine prefix is ready ($WINEPREFIX)" test -f "$WINEPREFIX/system.reg"
-# A shared prefix starts without the program's settings, as a new one does.
-(unset DISPLAY; "$WINE" reg delete 'HKCU\Software\Dayvane' /f >/dev/null 2>&1; wineserver -w)
-
-e2e_start_x && e2e_start_wm || exit 1
-
-w32_start() {
-  (cd "$prog" && exec "$WINE" Dayvane.exe) >>"$E2E_ARTIFACTS/dayvane.log" 2>&1 &
-  W32_PID=$!
-}
-w32_running() { [ -n "$W32_PID" ] && e2e_pid_alive "$W32_PID"; }
-
-# The first mapped override-redirect top-level window of the program (a
-# pop-up menu): its id.
-w32_popup() {
-  local wid info
-  for wid in $(xwininfo -root -children 2>/dev/null | awk '/^ +0x/ && /"dayvane.exe"/ {print $1}'); do
-    info=$(xwininfo -id "$wid" 2>/dev/null) || continue
-    grep -q 'Override Redirect State: yes' <<<"$info" || continue
-    grep -q 'Map State: IsViewable' <<<"$info" || continue
-    [ "$(sed -n 's/.*Width: *//p' <<<"$info")" -gt 8 ] || continue
-    printf '%d\n' "$wid"
-    return 0
-  done
-  return 1
-}
+w32_setup "$exe" "$notepad" || exit 1
 
 # w32_right_click X Y: the right button on the tray icon until its menu is
 # up (a focus change in the window manager can close Wine's menu at once).
@@ -101,9 +57,6 @@ w32_quit() {
   e2e_wait_for 15 eval '! w32_running'
   e2e_check "Yes ends the program" eval '! w32_running'
 }
-
-# e2e_geometry without an id would wait for a click on a window.
-w32_geometry() { [ -n "${1:-}" ] && e2e_geometry "$1"; }
 
 # trayer at a fixed width. Wine docks its icon window into the tray's
 # panel as it is at that moment and never learns that the panel grows: in a

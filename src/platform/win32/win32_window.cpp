@@ -45,15 +45,6 @@ HICON IconFromFile(Bytes file) {
                                   0, LR_DEFAULTCOLOR);
 }
 
-COLORREF ToColorRef(OleColor color) {
-  if ((color & kSystemColorFlag) != 0) return GetSysColor(static_cast<int>(color & 0xFFU));
-  return static_cast<COLORREF>(color & 0x00FFFFFFU);
-}
-
-bool SameDate(const SYSTEMTIME& a, const SYSTEMTIME& b) {
-  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay;
-}
-
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right(), r.bottom()}; }
 
@@ -82,6 +73,7 @@ int ScreenDpiY() {
 Win32Control::Win32Control(Win32Window& window, const ControlDesign& design, HWND native)
     : PlacedControl(design), window_(window), native_(native) {
   if (IsCalendar()) {
+    view_ = std::make_unique<CalendarView>(native_, design, window.toolkit().App().Path);
     SetWindowSubclass(native_, CalendarProc, kCalendarSubclass, reinterpret_cast<DWORD_PTR>(this));
   } else if (design.kind == ControlKind::PictureBox) {
     SetWindowLongPtrA(native_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -126,10 +118,7 @@ void Win32Control::Today() {
   if (!IsCalendar()) Control::Today();
   SYSTEMTIME today{};
   GetLocalTime(&today);
-  today.wHour = today.wMinute = today.wSecond = today.wMilliseconds = 0;
-  // Selecting a date brings its month into view.
-  SendMessageA(native_, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&today));
-  InvalidateRect(native_, nullptr, TRUE);
+  view_->Select({today.wYear, today.wMonth, today.wDay});
 }
 
 double Win32Control::Year() const { return Selected().wYear; }
@@ -168,37 +157,33 @@ LRESULT CALLBACK Win32Control::CalendarProc(HWND hwnd, UINT message, WPARAM wpar
 
 // The month calendar never reports double clicks (its class has no
 // CS_DBLCLKS): two presses on the same date within the double-click time
-// and rectangle make one. It is raised once the control has handled the
-// second click, so that the date is selected.
+// and rectangle make one. It is raised when the second press is released,
+// with the date selected by the presses.
 LRESULT Win32Control::CalendarMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
-    MCHITTESTINFO hit{};
-    hit.cbSize = MCHITTESTINFO_V1_SIZE;
-    hit.pt = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-    SendMessageA(native_, MCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-    const bool on_date = hit.uHit == MCHT_CALENDARDATE;
+  if (message == WM_LBUTTONDOWN) {
+    const POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+    const std::optional<diary::Date> date = view_->DateAt(point);
     const LONG time = GetMessageTime();
     const bool second =
-        on_date && have_first_click_ &&
+        date && have_first_click_ &&
         static_cast<DWORD>(time - first_click_time_) <= GetDoubleClickTime() &&
-        std::abs(hit.pt.x - first_click_point_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
-        std::abs(hit.pt.y - first_click_point_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2 &&
-        SameDate(hit.st, first_click_date_);
+        std::abs(point.x - first_click_point_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+        std::abs(point.y - first_click_point_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2 &&
+        *date == first_click_date_;
     double_click_pending_ = second;
-    have_first_click_ = on_date && !second;
+    have_first_click_ = date && !second;
     if (have_first_click_) {
       first_click_time_ = time;
-      first_click_point_ = hit.pt;
-      first_click_date_ = hit.st;
+      first_click_point_ = point;
+      first_click_date_ = *date;
     }
-  } else if (message == WM_LBUTTONUP) {
-    const LRESULT result = DefSubclassProc(native_, message, wparam, lparam);
-    if (double_click_pending_) {
-      double_click_pending_ = false;
-      window_.RaiseDblClick(*this);  // may destroy the control: nothing after it
-    }
-    return result;
+  } else if (message == WM_LBUTTONUP && double_click_pending_) {
+    double_click_pending_ = false;
+    window_.RaiseDblClick(*this);  // may destroy the control: nothing after it
+    return 0;
   }
+  LRESULT result = 0;
+  if (view_->Handle(message, wparam, lparam, result)) return result;
   return DefSubclassProc(native_, message, wparam, lparam);
 }
 
@@ -284,6 +269,7 @@ void Win32Window::WatchNotes(bool shown) {
     FindCloseChangeNotification(folder_watch_);
     folder_watch_ = nullptr;
   }
+  SendMessageW(calendar_, kCalendarShown, shown ? TRUE : FALSE, 0);
   if (!shown) return;
   const Win32NoteFolder folder(toolkit_.App().Path);
   RefreshDayStates(calendar_, folder);
@@ -292,6 +278,7 @@ void Win32Window::WatchNotes(bool shown) {
   toolkit_.SetWaitHandle(folder_watch_, [this, folder] {
     FindNextChangeNotification(folder_watch_);
     RefreshDayStates(calendar_, folder);
+    SendMessageW(calendar_, kCalendarNotesChanged, 0, 0);
   });
 }
 
@@ -357,24 +344,10 @@ void Win32Window::BuildControls() {
         });
         continue;
       case ControlKind::Calendar: {
-        // Days with notes in bold (MCN_GETDAYSTATE).
+        // Days with notes in bold (MCN_GETDAYSTATE, and drawn so).
         native = child(MONTHCAL_CLASSA, WS_VISIBLE | WS_TABSTOP | MCS_NOTODAY | MCS_DAYSTATE, "");
         calendar_ = native;
-        // Without visual styles, so that the colours below are used.
-        SetWindowTheme(native, L"", L"");
-        const CalendarLook& look = design.calendar;
-        const COLORREF back = ToColorRef(look.back_color);
-        SendMessageA(native, MCM_SETCOLOR, MCSC_BACKGROUND, back);
-        SendMessageA(native, MCM_SETCOLOR, MCSC_MONTHBK, back);
-        SendMessageA(native, MCM_SETCOLOR, MCSC_TEXT, ToColorRef(look.grid_font_color));
-        SendMessageA(native, MCM_SETCOLOR, MCSC_TRAILINGTEXT, ToColorRef(look.grid_lines_color));
-        // The control draws the day names in the title's background colour:
-        // the title is a bar of the title colour with the text in the
-        // background colour, and the day names come out in the title colour.
-        SendMessageA(native, MCM_SETCOLOR, MCSC_TITLEBK, ToColorRef(look.title_font_color));
-        SendMessageA(native, MCM_SETCOLOR, MCSC_TITLETEXT, back);
-        // The first day of the week is the user's, as the control sets it.
-        SendMessageA(native, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(look.grid_font)), TRUE);
+        // The program draws it (CalendarView): the control keeps the date.
         break;
       }
       case ControlKind::Label: {
@@ -428,6 +401,17 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_SHOWWINDOW:
       if (calendar_ != nullptr && lparam == 0) WatchNotes(wparam != FALSE);
+      break;
+    case WM_TIMECHANGE:
+    case WM_SETTINGCHANGE:
+      // The clock, the time zone or the user's week: the calendar's today.
+      if (calendar_ != nullptr) SendMessageW(calendar_, kCalendarClockChanged, 0, 0);
+      break;
+    case WM_POWERBROADCAST:
+      if (calendar_ != nullptr &&
+          (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND)) {
+        SendMessageW(calendar_, kCalendarClockChanged, 0, 0);
+      }
       break;
     case WM_SIZE:
       ++size_messages_;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_calendar.h"
 #include "platform/window.h"
 
 namespace dv::win32 {
@@ -45,11 +46,12 @@ class Win32Control : public PlacedControl {
 
   Win32Window& window_;
   HWND native_;
+  std::unique_ptr<CalendarView> view_;  // the calendar's drawing, for a calendar
   // The calendar's double-click detection: the first click on a date.
   bool have_first_click_ = false;
   LONG first_click_time_ = 0;
   POINT first_click_point_{};
-  SYSTEMTIME first_click_date_{};
+  diary::Date first_click_date_;
   bool double_click_pending_ = false;
 };
 

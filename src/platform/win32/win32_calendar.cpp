@@ -1,0 +1,536 @@
+#include "platform/win32/win32_calendar.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace dv::win32 {
+
+namespace {
+
+constexpr UINT_PTR kMidnightTimer = 0x4D4E;  // a number the control does not use
+constexpr UINT kMenuFirst = 1;
+constexpr COLORREF kTodayFrame = RGB(220, 0, 0);
+
+COLORREF Color(OleColor color) {
+  if ((color & kSystemColorFlag) != 0) return GetSysColor(static_cast<int>(color & 0xFFU));
+  return static_cast<COLORREF>(color & 0x00FFFFFFU);
+}
+
+std::wstring Wide(const std::string& utf8) {
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(std::max(0, size)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+  return wide;
+}
+
+std::string Utf8(const wchar_t* wide) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return {};
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
+  utf8.pop_back();
+  return utf8;
+}
+
+std::wstring LocaleText(LCTYPE type) {
+  wchar_t text[80] = {};
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 80);
+  return text;
+}
+
+SYSTEMTIME ToSystemTime(const diary::Date& date) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(date.year);
+  st.wMonth = static_cast<WORD>(date.month);
+  st.wDay = static_cast<WORD>(date.day);
+  st.wDayOfWeek = static_cast<WORD>(diary::DayOfWeek(date) % 7);  // 0 Sunday
+  return st;
+}
+
+RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right(), r.bottom()}; }
+
+bool Inside(const RECT& r, POINT p) { return PtInRect(&r, p) != FALSE; }
+
+// The same day in another month, or its last day when it has fewer.
+diary::Date InMonth(int year, int month, int day) {
+  while (month < 1) month += 12, --year;
+  while (month > 12) month -= 12, ++year;
+  return {year, month, std::min(day, diary::DaysInMonth(year, month))};
+}
+
+}  // namespace
+
+CalendarView::CalendarView(HWND control, const ControlDesign& design, std::string folder)
+    : control_(control), design_(design), folder_(std::move(folder)) {
+  ReadToday();
+  ShowMonth(today_.year, today_.month);
+}
+
+CalendarView::~CalendarView() {
+  KillTimer(control_, kMidnightTimer);
+  if (tip_ != nullptr) DestroyWindow(tip_);
+  FreeFonts();
+}
+
+diary::Date CalendarView::Selected() const {
+  SYSTEMTIME st{};
+  SendMessageW(control_, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&st));
+  return {st.wYear, st.wMonth, st.wDay};
+}
+
+void CalendarView::Select(const diary::Date& date, bool show_month) {
+  const SYSTEMTIME st = ToSystemTime(date);
+  SendMessageW(control_, MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&st));
+  if (show_month) {
+    ShowMonth(date.year, date.month);
+  } else {
+    InvalidateRect(control_, nullptr, FALSE);
+  }
+}
+
+void CalendarView::ShowMonth(int year, int month) {
+  const diary::Date first = InMonth(year, month, 1);
+  if (first.year < 1601 || first.year > 9998) return;  // what SYSTEMTIME holds
+  first_day_ = 1 + (LocaleText(LOCALE_IFIRSTDAYOFWEEK)[0] - L'0' + 7) % 7;
+  year_ = first.year;
+  month_ = first.month;
+  page_ = diary::MonthPage(year_, month_, first_day_);
+  ReadMarks();
+  HideTip();
+  InvalidateRect(control_, nullptr, FALSE);
+}
+
+void CalendarView::ReadMarks() {
+  // Only while shown: a hidden calendar is brought up to date when shown.
+  marks_ = shown_ ? diary::Marks(folder_, page_) : std::vector<bool>(page_.size(), false);
+}
+
+void CalendarView::ReadToday() {
+  // The C library's zone follows the system's after a change.
+  _tzset();
+  today_ = diary::LocalDate(std::time(nullptr));
+}
+
+// One timer, for the next local midnight, only while the calendar is
+// shown; it is armed again when it fires and when the clock changes.
+void CalendarView::ArmMidnight() {
+  KillTimer(control_, kMidnightTimer);
+  if (!shown_) return;
+  const std::time_t now = std::time(nullptr);
+  const std::time_t wait = std::clamp<std::time_t>(diary::NextMidnight(now) - now, 1, 24 * 3600);
+  // A little after midnight, so that the clock has passed it.
+  SetTimer(control_, kMidnightTimer, static_cast<UINT>(wait * 1000 + 250), nullptr);
+}
+
+MonthLayout CalendarView::Layout() const {
+  RECT client{};
+  GetClientRect(control_, &client);
+  return LayOutMonth(client.right, client.bottom, design_.calendar, design_.width, design_.height);
+}
+
+CalendarView::Part CalendarView::PartAt(POINT point) const {
+  const MonthLayout layout = Layout();
+  if (Inside(ToRECT(layout.previous), point)) return Part::Previous;
+  if (Inside(ToRECT(layout.next), point)) return Part::Next;
+  if (design_.calendar.show_date_selectors && Inside(month_text_, point)) return Part::Month;
+  if (design_.calendar.show_date_selectors && Inside(year_text_, point)) return Part::Year;
+  if (layout.CellAt(point.x, point.y) >= 0) return Part::Date;
+  return Part::None;
+}
+
+std::optional<diary::Date> CalendarView::DateAt(POINT point) const {
+  const int cell = Layout().CellAt(point.x, point.y);
+  if (cell < 0 || static_cast<std::size_t>(cell) >= page_.size()) return std::nullopt;
+  return page_[static_cast<std::size_t>(cell)];
+}
+
+void CalendarView::Click(POINT point) {
+  switch (PartAt(point)) {
+    case Part::Previous:
+      ShowMonth(year_, month_ - 1);
+      break;
+    case Part::Next:
+      ShowMonth(year_, month_ + 1);
+      break;
+    case Part::Month:
+      Choose(true);
+      break;
+    case Part::Year:
+      Choose(false);
+      break;
+    case Part::Date:
+      // A date of the month before or after stays where it was clicked, so
+      // that a second click on it makes a double click.
+      if (const auto date = DateAt(point)) Select(*date, false);
+      break;
+    case Part::None:
+      break;
+  }
+}
+
+// The month and year selectors: a menu of the months, or of the years
+// around the one shown, below the title.
+void CalendarView::Choose(bool months) {
+  HMENU menu = CreatePopupMenu();
+  const int count = months ? 12 : 11;
+  for (int i = 0; i < count; ++i) {
+    const std::wstring text = months ? LocaleText(static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + i))
+                                     : std::to_wstring(year_ - 5 + i);
+    const bool current = months ? i + 1 == month_ : i == 5;
+    AppendMenuW(menu, MF_STRING | (current ? MF_CHECKED : 0U), kMenuFirst + i, text.c_str());
+  }
+  const RECT& under = months ? month_text_ : year_text_;
+  POINT at{under.left, under.bottom};
+  ClientToScreen(control_, &at);
+  const int chosen = static_cast<int>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON, at.x, at.y, 0, control_, nullptr));
+  DestroyMenu(menu);
+  if (chosen < static_cast<int>(kMenuFirst)) return;
+  const int i = chosen - static_cast<int>(kMenuFirst);
+  if (months) {
+    ShowMonth(year_, i + 1);
+  } else {
+    ShowMonth(year_ - 5 + i, month_);
+  }
+}
+
+bool CalendarView::Key(WPARAM key) {
+  const diary::Date selected = Selected();
+  diary::Date next = selected;
+  switch (key) {
+    case VK_LEFT:
+      next = diary::AddDays(selected, -1);
+      break;
+    case VK_RIGHT:
+      next = diary::AddDays(selected, 1);
+      break;
+    case VK_UP:
+      next = diary::AddDays(selected, -7);
+      break;
+    case VK_DOWN:
+      next = diary::AddDays(selected, 7);
+      break;
+    case VK_PRIOR:
+      next = InMonth(selected.year, selected.month - 1, selected.day);
+      break;
+    case VK_NEXT:
+      next = InMonth(selected.year, selected.month + 1, selected.day);
+      break;
+    case VK_HOME:
+      next = {selected.year, selected.month, 1};
+      break;
+    case VK_END:
+      next = {selected.year, selected.month, diary::DaysInMonth(selected.year, selected.month)};
+      break;
+    case VK_ESCAPE:
+      HideTip();
+      return true;
+    default:
+      return false;
+  }
+  if (next.year < 1601 || next.year > 9998) return true;
+  Select(next);
+  // The keyboard's tip: the selected date's, below its cell.
+  const auto found = std::find(page_.begin(), page_.end(), next);
+  if (found != page_.end()) {
+    const int cell = static_cast<int>(found - page_.begin());
+    const Rect r = Layout().Cell(cell);
+    POINT at{r.left, r.bottom()};
+    ClientToScreen(control_, &at);
+    ShowTip(cell, at);
+  }
+  return true;
+}
+
+void CalendarView::ShowTip(int cell, POINT screen) {
+  if (cell < 0 || static_cast<std::size_t>(cell) >= page_.size()) return;
+  if (tip_ == nullptr) {
+    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                           WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, control_, nullptr,
+                           nullptr, nullptr);
+    if (tip_ == nullptr) return;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = control_;
+    tool.uId = 1;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // Several lines: the tip breaks at line ends.
+    SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 600);
+  }
+  const diary::Date date = page_[static_cast<std::size_t>(cell)];
+  const SYSTEMTIME st = ToSystemTime(date);
+  wchar_t long_date[120] = {};
+  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &st, nullptr, long_date, 120);
+  std::wstring text;
+  for (const wchar_t c : Wide(diary::DayTip(folder_, Utf8(long_date), date))) {
+    if (c == L'\n') text += L'\r';
+    text += c;
+  }
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = control_;
+  tool.uId = 1;
+  tool.lpszText = text.data();
+  SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
+  SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  tip_shown_ = true;
+}
+
+void CalendarView::HideTip() {
+  if (tip_ == nullptr || !tip_shown_) return;
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = control_;
+  tool.uId = 1;
+  SendMessageW(tip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+  tip_shown_ = false;
+}
+
+void CalendarView::FreeFonts() {
+  for (HFONT& font : fonts_) {
+    if (font != nullptr) DeleteObject(font);
+    font = nullptr;
+  }
+}
+
+void CalendarView::MakeFonts(const MonthLayout& layout) {
+  const int key = layout.title_font * 10000 + layout.names_font * 100 + layout.dates_font;
+  if (key == font_size_ && fonts_[0] != nullptr) return;
+  FreeFonts();
+  font_size_ = key;
+  const CalendarLook& look = design_.calendar;
+  const auto make = [](const Font& font, int height, int weight) {
+    return CreateFontW(-height, 0, 0, 0, weight, font.italic, font.underline, font.strikethrough,
+                       static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, Wide(font.face).c_str());
+  };
+  fonts_[0] = make(look.title_font, layout.title_font, look.title_font.weight);
+  fonts_[1] = make(look.day_font, layout.names_font, look.day_font.weight);
+  fonts_[2] = make(look.grid_font, layout.dates_font, look.grid_font.weight);
+  fonts_[3] = make(look.grid_font, layout.dates_font, FW_BOLD);
+}
+
+void CalendarView::Paint(HDC dc, const RECT& client) {
+  const CalendarLook& look = design_.calendar;
+  const MonthLayout layout = Layout();
+  MakeFonts(layout);
+  const COLORREF back = Color(look.back_color);
+  const COLORREF lines = Color(look.grid_lines_color);
+  HBRUSH back_brush = CreateSolidBrush(back);
+  FillRect(dc, &client, back_brush);
+  DeleteObject(back_brush);
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ old_font = SelectObject(dc, fonts_[0]);
+
+  if (look.show_title) {
+    // The arrows: triangles in the title's colour.
+    HBRUSH arrow = CreateSolidBrush(Color(look.title_font_color));
+    HGDIOBJ old_brush = SelectObject(dc, arrow);
+    HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
+    for (const int direction : {-1, 1}) {
+      const Rect& r = direction < 0 ? layout.previous : layout.next;
+      if (r.width <= 0) continue;
+      const int cx = r.left + r.width / 2;
+      const int cy = r.top + r.height / 2;
+      const int half = std::max(2, layout.title_font / 3);
+      const int tip = direction * half;
+      const POINT points[3] = {{cx + tip, cy}, {cx - tip, cy - half}, {cx - tip, cy + half}};
+      Polygon(dc, points, 3);
+    }
+    SelectObject(dc, old_pen);
+    SelectObject(dc, old_brush);
+    DeleteObject(arrow);
+    // The month and the year, centred together.
+    SetTextColor(dc, Color(look.title_font_color));
+    const std::wstring month = LocaleText(static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + month_ - 1));
+    const std::wstring year = L"  " + std::to_wstring(year_);
+    SIZE month_size{};
+    SIZE year_size{};
+    GetTextExtentPoint32W(dc, month.c_str(), static_cast<int>(month.size()), &month_size);
+    GetTextExtentPoint32W(dc, year.c_str(), static_cast<int>(year.size()), &year_size);
+    const int left = layout.title.left + (layout.title.width - month_size.cx - year_size.cx) / 2;
+    const int top = layout.title.top + (layout.title.height - month_size.cy) / 2;
+    TextOutW(dc, left, top, month.c_str(), static_cast<int>(month.size()));
+    TextOutW(dc, left + month_size.cx, top, year.c_str(), static_cast<int>(year.size()));
+    month_text_ = {left, layout.title.top, left + month_size.cx, layout.title.bottom()};
+    year_text_ = {left + month_size.cx, layout.title.top, left + month_size.cx + year_size.cx,
+                  layout.title.bottom()};
+  }
+
+  if (look.show_days) {
+    SelectObject(dc, fonts_[1]);
+    SetTextColor(dc, Color(look.day_font_color));
+    for (int column = 0; column < 7; ++column) {
+      RECT r = ToRECT(layout.NameCell(column));
+      const int weekday = (first_day_ - 1 + column) % 7;  // 0 Monday
+      const std::wstring name = LocaleText(static_cast<LCTYPE>(LOCALE_SABBREVDAYNAME1 + weekday));
+      DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &r,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+  }
+
+  const diary::Date selected = Selected();
+  const bool focused = GetFocus() == control_;
+  for (int i = 0; i < static_cast<int>(page_.size()); ++i) {
+    const diary::Date& date = page_[static_cast<std::size_t>(i)];
+    RECT r = ToRECT(layout.Cell(i));
+    RECT inner = r;
+    InflateRect(&inner, -2, -2);
+    ++inner.left, ++inner.top;  // inside the grid lines
+    COLORREF text = date.month == month_ ? Color(look.grid_font_color) : lines;
+    if (date == selected) {
+      FillRect(dc, &inner, GetSysColorBrush(COLOR_HIGHLIGHT));
+      text = GetSysColor(COLOR_HIGHLIGHTTEXT);
+      if (focused) DrawFocusRect(dc, &inner);
+    }
+    if (date == today_) {
+      HBRUSH frame = CreateSolidBrush(kTodayFrame);
+      FrameRect(dc, &inner, frame);
+      RECT second = inner;
+      InflateRect(&second, -1, -1);
+      FrameRect(dc, &second, frame);
+      DeleteObject(frame);
+    }
+    const bool marked =
+        static_cast<std::size_t>(i) < marks_.size() && marks_[static_cast<std::size_t>(i)];
+    SelectObject(dc, fonts_[marked ? 3 : 2]);
+    SetTextColor(dc, text);
+    const std::wstring day = std::to_wstring(date.day);
+    ++r.left, ++r.top;
+    DrawTextW(dc, day.c_str(), static_cast<int>(day.size()), &r,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
+
+  // The grid lines: round every cell of the day names and the dates.
+  HPEN pen = CreatePen(PS_SOLID, 1, lines);
+  HGDIOBJ old_pen = SelectObject(dc, pen);
+  const auto line = [dc](int x0, int y0, int x1, int y1) {
+    MoveToEx(dc, x0, y0, nullptr);
+    LineTo(dc, x1, y1);
+  };
+  const int top = look.show_days ? layout.names.top : layout.grid.top;
+  const int bottom = layout.grid.bottom() - 1;
+  const int right = layout.grid.right() - 1;
+  if (look.show_horizontal_grid) {
+    if (look.show_days) line(0, layout.names.top, right + 1, layout.names.top);
+    for (int row = 0; row < 6; ++row) {
+      const int y = layout.Cell(row * 7).top;
+      line(0, y, right + 1, y);
+    }
+    line(0, bottom, right + 1, bottom);
+  }
+  if (look.show_vertical_grid) {
+    for (int column = 0; column < 7; ++column) {
+      const int x = layout.Cell(column).left;
+      line(x, top, x, bottom + 1);
+    }
+    line(right, top, right, bottom + 1);
+  }
+  SelectObject(dc, old_pen);
+  DeleteObject(pen);
+  SelectObject(dc, old_font);
+}
+
+bool CalendarView::Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      HDC dc = BeginPaint(control_, &paint);
+      RECT client{};
+      GetClientRect(control_, &client);
+      // Drawn off screen first, so that nothing flickers.
+      HDC memory = CreateCompatibleDC(dc);
+      HBITMAP bitmap =
+          CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
+      HGDIOBJ old = SelectObject(memory, bitmap);
+      Paint(memory, client);
+      BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+      SelectObject(memory, old);
+      DeleteObject(bitmap);
+      DeleteDC(memory);
+      EndPaint(control_, &paint);
+      return true;
+    }
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_LBUTTONDOWN:
+      SetFocus(control_);
+      Click({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+      return true;
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+      return true;
+    case WM_KEYDOWN:
+      return Key(wparam);
+    case WM_GETDLGCODE:
+      result = DLGC_WANTARROWS;
+      return true;
+    case WM_MOUSEMOVE: {
+      const POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      const int cell = Layout().CellAt(point.x, point.y);
+      if (cell != hover_cell_) {
+        HideTip();
+        hover_cell_ = cell;
+      }
+      if (!tip_shown_) {
+        // The tip comes when the pointer rests.
+        TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_HOVER | TME_LEAVE, control_,
+                              HOVER_DEFAULT};
+        TrackMouseEvent(&track);
+      }
+      return true;
+    }
+    case WM_MOUSEHOVER: {
+      POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+      const int cell = Layout().CellAt(at.x, at.y);
+      ClientToScreen(control_, &at);
+      at.y += GetSystemMetrics(SM_CYCURSOR) / 2;
+      hover_cell_ = cell;
+      ShowTip(cell, at);
+      return true;
+    }
+    case WM_MOUSELEAVE:
+    case WM_KILLFOCUS:
+      HideTip();
+      hover_cell_ = -1;
+      InvalidateRect(control_, nullptr, FALSE);
+      return false;
+    case WM_SETFOCUS:
+    case WM_SIZE:
+      InvalidateRect(control_, nullptr, FALSE);
+      return false;
+    case WM_TIMER:
+      if (wparam != kMidnightTimer) return false;
+      ReadToday();
+      ArmMidnight();
+      InvalidateRect(control_, nullptr, FALSE);
+      return true;
+    case kCalendarShown:
+      shown_ = wparam != FALSE;
+      if (!shown_) HideTip();
+      ReadToday();
+      ShowMonth(year_, month_);
+      ArmMidnight();
+      return true;
+    case kCalendarNotesChanged:
+      ReadMarks();
+      InvalidateRect(control_, nullptr, FALSE);
+      return true;
+    case kCalendarClockChanged:
+      if (!shown_) return true;
+      ReadToday();
+      ShowMonth(year_, month_);
+      ArmMidnight();
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace dv::win32

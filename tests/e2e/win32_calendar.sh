@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# The Windows program's calendar under Wine, read from screenshots: it fills
+# its designed rectangle with grid lines at the designed size and after a
+# resize to 1.5 times; days with notes turn bold within a second when any
+# program writes a note and plain again when it is emptied or deleted, and
+# nothing else in the folder changes the page; a resting pointer and the
+# keyboard show a date's tip.
+#
+#   win32_calendar.sh DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]
+set -u
+[ $# -ge 2 ] || { echo "usage: $0 DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]" >&2; exit 2; }
+exe=$(realpath "$1")
+notepad=$(realpath "$2")
+# The user's locale: en_US, whose week starts on Sunday.
+export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/wine_check.sh"
+wine_pick win32_calendar "$exe"
+e2e_init "${3:-}"
+rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
+. "$(dirname "$0")/wine_app.sh"
+w32_setup "$exe" "$notepad" || exit 1
+shot_py="$(dirname "$0")/calendar_shot.py"
+
+w32_start
+splash=$(e2e_wait_window '^Form1$' 30)
+read -r sx sy _ < <(w32_geometry "$splash")
+[ -n "$splash" ] && xdotool mousemove $((sx + 150)) $((sy + 112)) click 1
+tray=$(e2e_wait_window '^Wine System Tray$' 15)
+read -r tx ty _ < <(w32_geometry "$tray")
+xdotool mousemove $((tx + 10)) $((ty + 10)) sleep 0.3 click --repeat 2 --delay 80 1
+main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
+e2e_check "the icon's double-click shows the window" test -n "$main"
+[ -n "$main" ] || exit 1
+e2e_wait_settled "$main" ""
+# The X window holds the menu bar and the client area, 201 pixels high at
+# the design size (96 dpi).
+read -r mx my mw mh _ < <(w32_geometry "$main")
+menu=$((mh - 201))
+
+# The calendar's rectangle: 90 + 4695 + 90 twips across the client width,
+# the whole client height.
+calendar() {
+  local x y w h
+  read -r x y w h _ < <(w32_geometry "$main")
+  local cw=$w ch=$((h - menu))
+  echo "$((x + (90 * cw + 2437) / 4875)) $((y + menu)) $(((4695 * cw + 2437) / 4875)) $ch"
+}
+# full_shot: the screen to a new file; prints its name. (Called in $(...):
+# the count is kept in a file.)
+full_shot() {
+  local n=$(($(cat "$E2E_TMP/shots" 2>/dev/null || echo 0) + 1))
+  echo "$n" >"$E2E_TMP/shots"
+  import -display "$DISPLAY" -window root "$E2E_ARTIFACTS/shot-$n.png" 2>/dev/null
+  echo "$E2E_ARTIFACTS/shot-$n.png"
+}
+# fills NAME: the calendar fills its rectangle and has its grid.
+fills() {
+  local rect result fill v h
+  rect=$(calendar)
+  e2e_shot "$1"
+  result=$("$shot_py" grid "$E2E_ARTIFACTS/$1.png" $rect)
+  e2e_log "$1: calendar at $rect: $result"
+  read -r fill v h <<<"$result"
+  fill=${fill#fill=}
+  e2e_check "$1: the drawing covers at least 95 % of the calendar's rectangle ($fill)" \
+    python3 -c "import sys; sys.exit(not $fill >= 0.95)"
+  e2e_check "$1: 8 vertical and 8 horizontal grid lines ($v, $h)" \
+    test "$v $h" = "vertical=8 horizontal=8"
+}
+
+fills 01-design-size
+e2e_check "the calendar is 313 x 201 at the design size ($(calendar))" \
+  eval '[[ "$(calendar)" == *" 313 201" ]]'
+
+# --- The marks ---------------------------------------------------------------
+year=$(date +%Y) month=$((10#$(date +%m)))
+note() { echo "$prog/$month-$1-$year.txt"; }
+cell_of() { "$shot_py" index "$year" "$month" "$1"; }
+# wait_cell BEFORE: waits up to 3 s for the calendar to differ from BEFORE;
+# sets AFTER, CELL (the cell that changed) and TOOK (ms since T0).
+wait_cell() {
+  local deadline=$((SECONDS + 3)) start
+  CELL=none
+  while [ "$SECONDS" -le "$deadline" ]; do
+    start=$(date +%s%3N)
+    AFTER=$(full_shot)
+    CELL=$("$shot_py" cell "$1" "$AFTER" $(calendar))
+    if [ "$CELL" != none ]; then
+      TOOK=$((start - T0))
+      return 0
+    fi
+  done
+  return 1
+}
+unchanged() { [ "$("$shot_py" cell "$1" "$(full_shot)" $(calendar))" = none ]; }
+
+# The pointer off the calendar, so that no tip comes.
+xdotool mousemove 5 700
+S0=$(full_shot)
+T0=$(date +%s%3N)
+printf 'Tea with Ann\r\nat five\r\n' >"$(note 15)"
+wait_cell "$S0"
+e2e_check "a note written from outside marks its day within 1 s (cell $CELL, ${TOOK:-?} ms)" \
+  test "$CELL" = "$(cell_of 15)" -a "${TOOK:-9999}" -le 1000
+cp "$AFTER" "$E2E_ARTIFACTS/02-note-on-15.png"
+S1=$AFTER
+
+: >"$(note 16)"
+echo "not a day" >"$prog/notes.txt"
+echo "no such month" >"$prog/13-1-$year.txt"
+echo "a month not shown" >"$prog/$(( (month + 5) % 12 + 1 ))-20-$((year + 1)).txt"
+e2e_check "an empty note, other files and a month not shown change nothing" \
+  e2e_stays 2 unchanged "$S1"
+
+# An editor's save: a temporary file renamed over the note.
+printf 'Dentist' >"$prog/~16.tmp"
+T0=$(date +%s%3N)
+mv -f "$prog/~16.tmp" "$(note 16)"
+wait_cell "$S1"
+e2e_check "a note saved through a rename is seen (cell $CELL, ${TOOK:-?} ms)" \
+  test "$CELL" = "$(cell_of 16)" -a "${TOOK:-9999}" -le 1000
+S2=$AFTER
+
+T0=$(date +%s%3N)
+: >"$(note 15)"
+wait_cell "$S2"
+e2e_check "emptying a note removes its mark (cell $CELL)" test "$CELL" = "$(cell_of 15)"
+S3=$AFTER
+T0=$(date +%s%3N)
+rm -f "$(note 16)"
+wait_cell "$S3"
+e2e_check "deleting a note removes its mark (cell $CELL)" test "$CELL" = "$(cell_of 16)"
+e2e_check "the page is as it was before the notes" unchanged "$S0"
+
+# --- The tips ------------------------------------------------------------------
+printf 'Tea with Ann\r\nat five\r\n' >"$(note 15)"
+e2e_wait_for 3 eval '! unchanged "$S0"'
+read -r cx cy cw ch <<<"$(calendar)"
+read -r px py <<<"$("$shot_py" centre "$(full_shot)" $(calendar) "$(cell_of 15)")"
+xdotool mousemove "$px" "$py"
+e2e_wait_for 5 w32_popup
+tip=$(w32_popup)
+e2e_shot 03-tip-hover
+e2e_check "a resting pointer shows the date's tip" test -n "$tip"
+read -r _ _ tw th _ < <(w32_geometry "$tip")
+e2e_check "the tip has three lines: date, week, the note's first line (${tw:-0}x${th:-0})" \
+  test "${th:-0}" -ge 36 -a "${tw:-0}" -ge 60
+# The keyboard: focus by a click on the day names, then the right arrow.
+xdotool mousemove $((cx + cw / 2)) $((cy + ch * 600 / 3015)) sleep 0.2 click 1
+e2e_wait_for 3 eval '! w32_popup'
+xdotool key Right
+e2e_wait_for 5 w32_popup
+e2e_shot 04-tip-keyboard
+e2e_check "the arrow key moves the selection and shows its tip" w32_popup
+
+# --- Resized ---------------------------------------------------------------------
+xdotool mousemove 5 700 key Escape
+placed=$(w32_geometry "$main")
+xdotool windowsize "$main" 488 $((menu + 302))
+e2e_wait_settled "$main" "$placed"
+fills 05-one-and-a-half
+e2e_check "the calendar is 1.5 times as large ($(calendar))" \
+  eval '[[ "$(calendar)" == *" 469 302" || "$(calendar)" == *" 470 302" ]]'
+
+w32_stop_wine
+e2e_summary
