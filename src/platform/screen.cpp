@@ -92,11 +92,17 @@ Rect PixelRect(Single left, Single top, Single width, Single height, Single twip
 Rect MovedBounds(const Rect& outer, Single left, std::optional<Single> top,
                  std::optional<Single> width, std::optional<Single> height,
                  Single twips_per_pixel) {
+  return MovedBounds(outer, left, top, width, height, twips_per_pixel, twips_per_pixel);
+}
+
+Rect MovedBounds(const Rect& outer, Single left, std::optional<Single> top,
+                 std::optional<Single> width, std::optional<Single> height,
+                 Single position_twips_per_pixel, Single size_twips_per_pixel) {
   Rect moved = outer;
-  moved.left = TwipsToPixels(left, twips_per_pixel);
-  if (top) moved.top = TwipsToPixels(*top, twips_per_pixel);
-  if (width) moved.width = std::max(0, TwipsToPixels(*width, twips_per_pixel));
-  if (height) moved.height = std::max(0, TwipsToPixels(*height, twips_per_pixel));
+  moved.left = TwipsToPixels(left, position_twips_per_pixel);
+  if (top) moved.top = TwipsToPixels(*top, position_twips_per_pixel);
+  if (width) moved.width = std::max(0, TwipsToPixels(*width, size_twips_per_pixel));
+  if (height) moved.height = std::max(0, TwipsToPixels(*height, size_twips_per_pixel));
   return moved;
 }
 

@@ -41,5 +41,11 @@ Rect PixelRect(Single left, Single top, Single width, Single height, Single twip
 // arguments in twips: the arguments left out keep their current value.
 Rect MovedBounds(const Rect& outer, Single left, std::optional<Single> top,
                  std::optional<Single> width, std::optional<Single> height, Single twips_per_pixel);
+// The same with the position and the size at scales of their own: on a
+// desktop whose monitors differ in resolution, a position is on the scale of
+// the whole desktop and a size on that of the window's monitor.
+Rect MovedBounds(const Rect& outer, Single left, std::optional<Single> top,
+                 std::optional<Single> width, std::optional<Single> height,
+                 Single position_twips_per_pixel, Single size_twips_per_pixel);
 
 }  // namespace dv

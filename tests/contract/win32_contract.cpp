@@ -86,4 +86,87 @@ class Win32Backend {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, Contract, Win32Backend);
 
+namespace {
+
+RECT ChildRect(HWND parent, HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+LONG FontHeight(HWND control) {
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+// A window taken to a monitor of another resolution, with the message and
+// the rectangle that Windows sends then (Wine, with one resolution for every
+// monitor, sends none): the window takes that rectangle, its sizes are in
+// twips of the new resolution and its position in those of the desktop, its
+// text is made again at the new resolution and its controls are placed
+// again in its pixels. Back at 96 dpi, all is as before.
+TEST(Win32Resolution, AWindowFollowsItsMonitorsResolution) {
+  Win32Backend backend;
+  Forms forms{backend.tk()};
+  FormDesign design = ProbeDesign("frmProbe", "Dayvane v2.0");
+  ControlDesign label;
+  label.name = "lbl";
+  label.kind = ControlKind::Label;
+  label.caption = "Label";
+  label.left = 1800;
+  label.top = 150;
+  label.width = 1500;
+  label.height = 300;
+  label.font = Font{"Arial", 8.25, 400};
+  design.controls.push_back(label);
+  Probe probe{forms, design};
+  Window& w = probe.window();
+  w.Show();
+  backend.Settle();
+  const Single desktop_tpp = backend.tk().TwipsPerPixelX();
+  ASSERT_EQ(desktop_tpp, 15.0F) << "the prefix is expected at 96 dpi";
+  const auto hwnd = win32::HandleFrom32<HWND>(w.hWnd());
+  HWND text = FindWindowExA(hwnd, nullptr, "STATIC", "Label");
+  HWND picture = FindWindowExA(hwnd, nullptr, "DayvanePicture", nullptr);
+  ASSERT_NE(text, nullptr);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(FontHeight(text), -11);
+  RECT at96{};
+  GetWindowRect(hwnd, &at96);
+
+  for (const int dpi : {192, 96}) {
+    SCOPED_TRACE(std::to_string(dpi) + " dpi");
+    const int scale = dpi / 96;
+    RECT suggested{at96.left, at96.top, at96.left + (at96.right - at96.left) * scale,
+                   at96.top + (at96.bottom - at96.top) * scale};
+    SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    backend.Settle();
+    RECT now{};
+    GetWindowRect(hwnd, &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested))
+        << now.left << "," << now.top << "," << now.right << "," << now.bottom;
+    const Single tpp = 15.0F / static_cast<Single>(scale);
+    EXPECT_EQ(w.Width(), static_cast<Single>(now.right - now.left) * tpp);
+    EXPECT_EQ(w.Height(), static_cast<Single>(now.bottom - now.top) * tpp);
+    EXPECT_EQ(w.Left(), static_cast<Single>(now.left) * desktop_tpp);
+    EXPECT_EQ(w.Top(), static_cast<Single>(now.top) * desktop_tpp);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(w.ScaleWidth(), static_cast<Single>(client.right) * tpp);
+    EXPECT_EQ(FontHeight(text), -11 * scale);
+    const RECT pic = ChildRect(hwnd, picture);
+    EXPECT_EQ(pic.left, 10 * scale);
+    EXPECT_EQ(pic.top, 10 * scale);
+    EXPECT_EQ(pic.right - pic.left, 100 * scale);
+    EXPECT_EQ(pic.bottom - pic.top, 60 * scale);
+    const RECT lbl = ChildRect(hwnd, text);
+    EXPECT_EQ(lbl.left, 120 * scale);
+    EXPECT_EQ(lbl.right - lbl.left, 100 * scale);
+  }
+}
+
+}  // namespace
+
 }  // namespace dv::contract

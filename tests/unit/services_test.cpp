@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <limits>
 
 #include "platform/errors.h"
@@ -104,6 +105,24 @@ TEST(Units, TwipsAndPixelsFollowTheLogicalResolution) {
   EXPECT_EQ(TwipsPerPixelAt(0), 15.0F);
   EXPECT_EQ(TwipsToPixels(4875, 15), 325);
   EXPECT_EQ(PixelsToTwips(201, 15), 3015.0F);
+  // The main window's designed client area at 150 % and 200 %.
+  EXPECT_EQ(TwipsPerPixelAt(144), 10.0F);
+  EXPECT_EQ(TwipsPerPixelAt(192), 7.5F);
+  EXPECT_EQ(PixelRect(0, 0, 4875, 3015, TwipsPerPixelAt(144)), (Rect{0, 0, 488, 302}));
+  EXPECT_EQ(PixelRect(0, 0, 4875, 3015, TwipsPerPixelAt(192)), (Rect{0, 0, 650, 402}));
+}
+
+// The placement keeper stores whole twips: every pixel position and size
+// must come back as the same pixel, at any usual resolution.
+TEST(Units, WholeTwipsBringBackEveryPixel) {
+  for (const int dpi : {96, 120, 144, 168, 192, 240, 288, 384}) {
+    const Single tpp = TwipsPerPixelAt(dpi);
+    for (int pixels = -4000; pixels <= 8000; ++pixels) {
+      const std::int32_t stored = CLng(PixelsToTwips(pixels, tpp));
+      ASSERT_EQ(TwipsToPixels(static_cast<Single>(stored), tpp), pixels)
+          << dpi << " dpi, " << pixels << " pixels, stored " << stored;
+    }
+  }
 }
 
 TEST(Units, MoveKeepsWhatItLeavesOutAndNeverGivesANegativeSize) {
@@ -113,6 +132,11 @@ TEST(Units, MoveKeepsWhatItLeavesOutAndNeverGivesANegativeSize) {
   EXPECT_EQ(MovedBounds(outer, 0, 150, std::nullopt, std::nullopt, 15), (Rect{0, 10, 300, 200}));
   EXPECT_EQ(MovedBounds(outer, -150, -150, -30, 45, 15), (Rect{-10, -10, 0, 3}));
   EXPECT_EQ(PixelRect(90, 0, 4695, -15, 15), (Rect{6, 0, 313, 0}));
+  // A window on a 200 % monitor of a desktop at 100 %: the position on the
+  // desktop's scale, the size on the monitor's.
+  EXPECT_EQ(MovedBounds(outer, 15000, 1500, 4875, 3015, 15, 7.5F), (Rect{1000, 100, 650, 402}));
+  EXPECT_EQ(MovedBounds(outer, 15000, std::nullopt, std::nullopt, 750, 15, 7.5F),
+            (Rect{1000, 20, 300, 100}));
 }
 
 TEST(CodePage, LatinOneRoundTripsAndOthersBecomeQuestionMarks) {

@@ -65,6 +65,21 @@ int ScreenDpiY() {
   return dpi > 0 ? dpi : 96;
 }
 
+// The resolution a window is drawn at: its monitor's where the system keeps
+// one per monitor (GetDpiForWindow, Windows 10 1607 and later, looked up at
+// run time so that the program starts on older systems too), else the
+// screen's.
+int WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto get_dpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (get_dpi != nullptr && hwnd != nullptr) {
+    const UINT dpi = get_dpi(hwnd);
+    if (dpi > 0) return static_cast<int>(dpi);
+  }
+  return ScreenDpiY();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -204,6 +219,8 @@ void Win32Window::RegisterClasses(HINSTANCE instance) {
 
 Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, WindowOwner& owner)
     : Window(&owner), toolkit_(toolkit), design_(design), tpp_(toolkit.TwipsPerPixelX()) {
+  // Built at the screen's resolution; once the window exists, it takes
+  // that of the monitor it is on.
   if (design.border == Border::None) {
     style_ = WS_POPUP | WS_CLIPCHILDREN;
   } else {
@@ -214,8 +231,8 @@ Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Window
   }
   if (!design.menus.empty()) BuildMenus();
 
-  const int client_width = TwipsToPixels(design.client_width, tpp_);
-  const int client_height = TwipsToPixels(design.client_height, tpp_);
+  int client_width = TwipsToPixels(design.client_width, tpp_);
+  int client_height = TwipsToPixels(design.client_height, tpp_);
   RECT outer{0, 0, client_width, client_height};
   AdjustWindowRectEx(&outer, style_, menu_bar_ != nullptr, ex_style_);
   const int width = outer.right - outer.left;
@@ -232,8 +249,13 @@ Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Window
     Raise(ErrorKind::InvalidProcedureCall,
           "window " + design.name + ": " + SystemErrorText(GetLastError()));
   }
-  // A menu bar that wraps takes more room than AdjustWindowRectEx allows:
-  // the client area gets its designed size all the same.
+  dpi_ = WindowDpi(hwnd_);
+  tpp_ = TwipsPerPixelAt(dpi_);
+  client_width = TwipsToPixels(design.client_width, tpp_);
+  client_height = TwipsToPixels(design.client_height, tpp_);
+  // A menu bar that wraps takes more room than AdjustWindowRectEx allows,
+  // and the monitor's resolution may differ from the screen's: the client
+  // area gets its designed size all the same.
   RECT client{};
   GetClientRect(hwnd_, &client);
   const int more_width = client_width - client.right;
@@ -318,13 +340,41 @@ HFONT Win32Window::FontFor(const Font& font) {
                           std::to_string(font.underline) + std::to_string(font.strikethrough);
   HFONT& handle = fonts_[key];
   if (handle == nullptr) {
-    const int height = -static_cast<int>(std::lround(font.points * ScreenDpiY() / 72.0));
+    const int height = -static_cast<int>(std::lround(font.points * dpi_ / 72.0));
     handle = CreateFontA(height, 0, 0, 0, font.weight, font.italic, font.underline,
                          font.strikethrough, static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                          toolkit_.ToAnsi(font.face).c_str());
   }
   return handle;
+}
+
+void Win32Window::SetControlFont(HWND control, const Font& font) {
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(font)), TRUE);
+  font_users_.emplace_back(control, font);
+}
+
+// The window went to a monitor of another resolution (or that monitor's
+// changed): the rectangle the system suggests for it there, fonts made for
+// the new resolution, and the controls placed again in its pixels.
+void Win32Window::ChangeDpi(int dpi, const RECT& suggested) {
+  if (dpi <= 0) return;
+  const std::shared_ptr<bool> alive = alive_;
+  dpi_ = dpi;
+  tpp_ = TwipsPerPixelAt(dpi);
+  std::map<std::string, HFONT> old_fonts;
+  old_fonts.swap(fonts_);
+  for (const auto& [control, font] : font_users_) {
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(font)), TRUE);
+  }
+  for (const auto& [key, font] : old_fonts) DeleteObject(font);
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!*alive) return;
+  // The resize notification placed the controls that the layout moved;
+  // the others keep their twips, now at other pixels.
+  for (Win32Control* control : placed_) control->Place();
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void Win32Window::BuildControls() {
@@ -353,8 +403,7 @@ void Win32Window::BuildControls() {
       case ControlKind::Label: {
         const DWORD align = design.alignment == Alignment::Center ? SS_CENTER : SS_LEFT;
         native = child("STATIC", WS_VISIBLE | align, design.caption);
-        SendMessageA(native, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(FontFor(design.font.value_or(design_.font))), TRUE);
+        SetControlFont(native, design.font.value_or(design_.font));
         break;
       }
       case ControlKind::Image: {
@@ -371,7 +420,9 @@ void Win32Window::BuildControls() {
         native = child(kPictureClass, design.drawn ? WS_VISIBLE : 0, "");
         break;
     }
-    AddControl(std::make_unique<Win32Control>(*this, design, native), design.name, design.index);
+    auto control = std::make_unique<Win32Control>(*this, design, native);
+    placed_.push_back(control.get());
+    AddControl(std::move(control), design.name, design.index);
   }
   AddMenuItems(design_.menus);
 }
@@ -420,6 +471,9 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CLOSE:
       RaiseCloseRequest(kFormControlMenu);
       return 0;
+    case WM_DPICHANGED:
+      ChangeDpi(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return 0;
     case WM_QUERYENDSESSION: {
       const std::shared_ptr<bool> alive = alive_;
       RaiseCloseRequest(kAppWindows);
@@ -462,8 +516,16 @@ void Win32Window::Paint() {
   const std::uint32_t bits_offset = Get32(design_.picture, 10) - 14;
   const LONG width = info->bmiHeader.biWidth;
   const LONG height = std::abs(info->bmiHeader.biHeight);
-  SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
-                    static_cast<UINT>(height), picture_.data() + bits_offset, info, DIB_RGB_COLORS);
+  // Drawn over the whole client area: at another resolution than 96 dpi the
+  // window's twips are more or fewer pixels than the picture has.
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  if (client.right != width || client.bottom != height) {
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+  }
+  StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, width, height,
+                picture_.data() + bits_offset, info, DIB_RGB_COLORS, SRCCOPY);
   EndPaint(hwnd_, &paint);
 }
 
@@ -517,8 +579,11 @@ SIZE Win32Window::FrameSize() const {
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-Single Win32Window::Left() const { return PixelsToTwips(Outer().left, tpp_); }
-Single Win32Window::Top() const { return PixelsToTwips(Outer().top, tpp_); }
+// A position is on the desktop's scale (the screen's resolution), the same
+// for every window wherever it is; a size on the scale of the window's
+// monitor.
+Single Win32Window::Left() const { return PixelsToTwips(Outer().left, toolkit_.TwipsPerPixelX()); }
+Single Win32Window::Top() const { return PixelsToTwips(Outer().top, toolkit_.TwipsPerPixelY()); }
 Single Win32Window::Width() const {
   const RECT r = Outer();
   return PixelsToTwips(r.right - r.left, tpp_);
@@ -619,7 +684,8 @@ void Win32Window::DoSetWindowState(std::int16_t value) {
 
 void Win32Window::DoMove(Single left, std::optional<Single> top, std::optional<Single> width,
                          std::optional<Single> height) {
-  const Rect r = MovedBounds(ToRect(Outer()), left, top, width, height, tpp_);
+  const Rect r =
+      MovedBounds(ToRect(Outer()), left, top, width, height, toolkit_.TwipsPerPixelX(), tpp_);
   if (NativeState() != 0) {
     // Minimised or maximised: these are the bounds it returns to.
     SetNormalRect(ToRECT(r));

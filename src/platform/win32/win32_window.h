@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/win32_api.h"
@@ -43,6 +44,7 @@ class Win32Control : public PlacedControl {
   SYSTEMTIME Selected() const;
   LRESULT CalendarMessage(UINT message, WPARAM wparam, LPARAM lparam);
   bool IsCalendar() const { return design().kind == ControlKind::Calendar; }
+  friend class Win32Window;  // places its controls again when its resolution changes
 
   Win32Window& window_;
   HWND native_;
@@ -92,6 +94,9 @@ class Win32Window : public Window {
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   void BuildMenus();
   void BuildControls();
+  // Sets a control's font, and again whenever the window's resolution changes.
+  void SetControlFont(HWND control, const Font& font);
+  void ChangeDpi(int dpi, const RECT& suggested);
   void Paint();
   // The actual state of the native window, from its style.
   std::int16_t NativeState() const;
@@ -107,6 +112,8 @@ class Win32Window : public Window {
 
   Win32Toolkit& toolkit_;
   const FormDesign& design_;
+  // The resolution of the window's monitor, and twips per pixel there.
+  int dpi_ = 96;
   Single tpp_;
   HWND hwnd_ = nullptr;
   HMENU menu_bar_ = nullptr;
@@ -115,6 +122,10 @@ class Win32Window : public Window {
   HICON icon_ = nullptr;
   std::vector<HICON> control_icons_;
   std::map<std::string, HFONT> fonts_;
+  // The controls given a font, with that font.
+  std::vector<std::pair<HWND, Font>> font_users_;
+  // The controls, owned by the window.
+  std::vector<Win32Control*> placed_;
   std::vector<std::uint8_t> picture_;  // the background bitmap file, when there is one
   DWORD style_ = 0;
   DWORD ex_style_ = 0;
