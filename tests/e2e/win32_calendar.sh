@@ -22,17 +22,9 @@ rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
 w32_setup "$exe" "$notepad" || exit 1
 shot_py="$(dirname "$0")/calendar_shot.py"
 
-w32_start
-splash=$(e2e_wait_window '^Form1$' 30)
-read -r sx sy _ < <(w32_geometry "$splash")
-[ -n "$splash" ] && xdotool mousemove $((sx + 150)) $((sy + 112)) click 1
-tray=$(e2e_wait_window '^Wine System Tray$' 15)
-read -r tx ty _ < <(w32_geometry "$tray")
-xdotool mousemove $((tx + 10)) $((ty + 10)) sleep 0.3 click --repeat 2 --delay 80 1
-main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
+w32_show
 e2e_check "the icon's double-click shows the window" test -n "$main"
 [ -n "$main" ] || exit 1
-e2e_wait_settled "$main" ""
 # The X window holds the menu bar and the client area, 201 pixels high at
 # the design size (96 dpi).
 read -r mx my mw mh _ < <(w32_geometry "$main")

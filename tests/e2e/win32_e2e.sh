@@ -27,37 +27,6 @@ e2e_log "Dayvane.exe: $(pe_machine "$exe"), on $WINE"
 started=$SECONDS
 w32_setup "$exe" "$notepad" || exit 1
 
-# w32_right_click X Y: the right button on the tray icon until its menu is
-# up (a focus change in the window manager can close Wine's menu at once).
-w32_menu_at() {
-  local try
-  for try in 1 2 3; do
-    xdotool mousemove "$1" "$2" sleep 0.2 mousedown 3 sleep 0.15 mouseup 3
-    e2e_wait_for 3 w32_popup && { w32_popup; return 0; }
-    e2e_log "no menu after right click $try"
-    xdotool key Escape
-  done
-  return 1
-}
-
-# w32_quit X Y: Quit from the tray menu, confirmed with Yes.
-w32_quit() {
-  local menu box x y w h
-  menu=$(w32_menu_at "$1" "$2")
-  e2e_check "the right button pops up the tray menu" test -n "$menu"
-  e2e_shot "$3-tray-menu"
-  [ -n "$menu" ] || return 1
-  read -r x y w h _ < <(w32_geometry "$menu")
-  xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.2 click 1
-  box=$(e2e_wait_window '^Confirm Exit$' 10)
-  e2e_check "Quit asks \"Confirm Exit\"" test -n "$box"
-  e2e_shot "$3-confirm-exit"
-  [ -n "$box" ] || return 1
-  xdotool windowactivate --sync "$box" sleep 0.3 key y
-  e2e_wait_for 15 eval '! w32_running'
-  e2e_check "Yes ends the program" eval '! w32_running'
-}
-
 # trayer at a fixed width. Wine docks its icon window into the tray's
 # panel as it is at that moment and never learns that the panel grows: in a
 # panel that is still 2 pixels wide (--widthtype request) the icon is
