@@ -9,23 +9,39 @@
   inline Bytes id() { return {kArt_##id, kArt_##id##_size}; }
 
 namespace dv::art {
-DV_ART(dayvane_ico)
 DV_ART(splash_bmp)
 DV_ART(logo_ico)
+#ifndef DAYVANE_PROGRAM_ICON_IN_EXECUTABLE
+DV_ART(dayvane_ico)
 DV_ART(dayvane_16_png)
 DV_ART(dayvane_22_png)
 DV_ART(dayvane_24_png)
 DV_ART(dayvane_32_png)
 DV_ART(dayvane_48_png)
+#endif
 }  // namespace dv::art
 
 #undef DV_ART
 
 namespace dv {
 
-Bytes ProgramIconFile() { return art::dayvane_ico(); }
 Bytes SplashBitmapFile() { return art::splash_bmp(); }
 Bytes LogoIconFile() { return art::logo_ico(); }
+
+#ifdef DAYVANE_PROGRAM_ICON_IN_EXECUTABLE
+
+namespace {
+Bytes program_icon;
+}  // namespace
+
+void SetProgramIconFile(Bytes file) { program_icon = file; }
+Bytes ProgramIconFile() { return program_icon; }
+Bytes ProgramIconPng(int /*size*/) { return {}; }
+
+#else
+
+void SetProgramIconFile(Bytes /*file*/) {}
+Bytes ProgramIconFile() { return art::dayvane_ico(); }
 
 Bytes ProgramIconPng(int size) {
   switch (size) {
@@ -43,5 +59,7 @@ Bytes ProgramIconPng(int size) {
       return {};
   }
 }
+
+#endif
 
 }  // namespace dv

@@ -12,7 +12,9 @@ constexpr OleColor kDarkBlue = 0x00A00000;
 
 std::vector<Bytes> ProgramIconImages() {
   std::vector<Bytes> images;
-  for (const int size : {16, 22, 24, 32, 48}) images.push_back(ProgramIconPng(size));
+  for (const int size : {16, 22, 24, 32, 48}) {
+    if (const Bytes png = ProgramIconPng(size); !png.empty()) images.push_back(png);
+  }
   return images;
 }
 

@@ -51,6 +51,62 @@ w32_start_docked() {
 
 pixel() { convert "$1" -crop "1x1+$2+$3" -format '%[hex:p{0,0}]' info: 2>/dev/null; }
 
+# The program icon's artwork (DAYVANE_ART, its folder, when the caller names
+# it): the images drawn for 16 and 32 px, and the 32 px one shrunk to 16 px
+# as a scaler would make it.
+art=${DAYVANE_ART:-}
+[ -f "$art/dayvane-16.png" ] || art=''
+if [ -n "$art" ]; then
+  convert "$art/dayvane-32.png" -sample 16x16 "$E2E_TMP/sampled-16.png"
+  convert "$art/dayvane-32.png" -resize 16x16 "$E2E_TMP/resized-16.png"
+fi
+
+# differing IMAGE PART: how many pixels of PART differ from IMAGE at the
+# place in IMAGE where PART fits best (a large number when none is found).
+differing() {
+  local out
+  out=$(compare -dissimilarity-threshold 100000 -metric AE -fuzz 10% -subimage-search \
+    "$1" "$2" null: 2>&1)
+  [[ $out =~ ^([0-9]+) ]] && echo "${BASH_REMATCH[1]}" || echo 99999
+}
+
+# w32_window_icon WID SIZE OUT: the window's SIZE x SIZE image of
+# _NET_WM_ICON (Wine puts the window's big and small icons there) as OUT, a
+# PPM file.
+w32_window_icon() {
+  xprop -id "$1" -notype -f _NET_WM_ICON 32c _NET_WM_ICON 2>/dev/null | tr -d , | awk -v want="$2" '
+    { for (i = 3; i <= NF; i++) v[n++] = $i }
+    END {
+      i = 0
+      while (i + 1 < n) {
+        w = v[i]; h = v[i + 1]
+        if (w == want && h == want) {
+          print "P3", w, h, 255
+          for (k = 0; k < w * h; k++) {
+            p = v[i + 2 + k]
+            print int(p / 65536) % 256, int(p / 256) % 256, p % 256
+          }
+          exit 0
+        }
+        i += 2 + w * h
+      }
+      exit 1
+    }' >"$3"
+}
+
+# check_window_icons WID WHAT: WID carries the icon drawn for 16 px as its
+# small icon and the 32 px design as its big one.
+check_window_icons() {
+  [ -n "$art" ] || return 0
+  local small=$E2E_ARTIFACTS/$2-icon-16.ppm big=$E2E_ARTIFACTS/$2-icon-32.ppm
+  w32_window_icon "$1" 16 "$small"
+  w32_window_icon "$1" 32 "$big"
+  e2e_check "$2: the small window icon is the one drawn for 16 px ($(differing "$small" \
+    "$art/dayvane-16.png") pixels differ)" test "$(differing "$small" "$art/dayvane-16.png")" -le 8
+  e2e_check "$2: the big window icon is the 32 px design ($(differing "$big" \
+    "$art/dayvane-32.png") pixels differ)" test "$(differing "$big" "$art/dayvane-32.png")" -le 8
+}
+
 # --- First run: no tray host -------------------------------------------------
 w32_start
 splash=$(e2e_wait_window '^Form1$' 30)
@@ -91,6 +147,19 @@ e2e_shot 03-main-window
 read -r mx my mw mh _ < <(w32_geometry "$main")
 e2e_check "its client area is 325 pixels wide below the menu bar (${mw}x$mh)" \
   test "$mw" = 325 -a "$mh" -ge 201
+check_window_icons "$main" main
+
+# About (Alt+B, then its one item): the window has the program icon too.
+xdotool windowactivate --sync "$main" sleep 0.3 key alt+b sleep 0.3 key Return
+about=$(e2e_wait_window '^About Dayvane v2\.0\.\.\.$' 10)
+e2e_check "About opens from the menu bar" test -n "$about"
+e2e_shot 03-about
+if [ -n "$about" ]; then
+  check_window_icons "$about" about
+  xdotool windowactivate --sync "$about" sleep 0.3 key alt+F4
+  e2e_wait_gone "$about" 10
+  e2e_check "About closes" eval "! e2e_is_mapped $about"
+fi
 
 # A double-click on a date in the middle of the month.
 xdotool mousemove $((mx + 129)) $((my + 122)) sleep 0.3 click --repeat 2 --delay 80 1
@@ -144,6 +213,17 @@ e2e_check "a click on the splash ends it" eval "! e2e_is_mapped $splash"
 read -r ix iy icon < <(e2e_tray_wait_icon 15 explorer)
 e2e_check "the icon docks in trayer" test -n "${icon:-}"
 e2e_shot 07-icon-in-trayer
+# The tray shows the image drawn for 16 px, not the 32 px one shrunk.
+if [ -n "$art" ] && [ -n "${icon:-}" ]; then
+  read -r ax ay aw ah _ < <(w32_geometry "$icon")
+  convert "$E2E_ARTIFACTS/07-icon-in-trayer.png" -crop "${aw}x$ah+$ax+$ay" +repage \
+    "$E2E_ARTIFACTS/07-tray-icon.png"
+  drawn=$(differing "$E2E_ARTIFACTS/07-tray-icon.png" "$art/dayvane-16.png")
+  sampled=$(differing "$E2E_ARTIFACTS/07-tray-icon.png" "$E2E_TMP/sampled-16.png")
+  resized=$(differing "$E2E_ARTIFACTS/07-tray-icon.png" "$E2E_TMP/resized-16.png")
+  e2e_check "the tray icon (${aw}x$ah) is the one drawn for 16 px: $drawn pixels differ (32 px one shrunk: $sampled, $resized)" \
+    test "$drawn" -le 8 -a "$sampled" -gt 24 -a "$resized" -gt 24
+fi
 e2e_check "not in Wine's own tray window" \
   eval "! xdotool search --onlyvisible --name '^Wine System Tray\$' >/dev/null"
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -28,52 +29,85 @@ std::uint16_t U16(const Bytes& b, std::size_t at) {
   return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
 }
 
-// A 32 x 32 4-bit icon file read into colour indices and opacity, top row first.
+// One 4-bit image of an icon file (its directory entry `entry`) read into
+// colour indices and opacity, top row first.
 struct Icon {
-  explicit Icon(const Bytes& file) : bytes(file) {}
+  explicit Icon(const Bytes& file, int entry = 0)
+      : bytes(file),
+        size(file[6 + 16 * static_cast<std::size_t>(entry)]),
+        at(U32(file, 6 + 16 * static_cast<std::size_t>(entry) + 12)),
+        colour_stride((size * 4 + 31) / 32 * 4),
+        mask_stride((size + 31) / 32 * 4) {}
   int Index(int x, int y) const {
-    const std::uint8_t pair = bytes[22 + 40 + 64 + (31 - y) * 16 + x / 2];
+    const std::uint8_t pair = bytes[at + 40 + 64 + Row(y) * colour_stride + x / 2];
     return x % 2 == 0 ? pair >> 4 : pair & 0xF;
   }
   bool Opaque(int x, int y) const {
-    const std::uint8_t bits = bytes[22 + 40 + 64 + 512 + (31 - y) * 4 + x / 8];
+    const std::uint8_t bits =
+        bytes[at + 40 + 64 + Rows() * colour_stride + Row(y) * mask_stride + x / 8];
     return ((bits >> (7 - x % 8)) & 1) == 0;
   }
   std::uint32_t Colour(int index) const {  // 0xRRGGBB
-    const std::size_t at = 22 + 40 + 4 * static_cast<std::size_t>(index);
-    return (bytes[at + 2] << 16) | (bytes[at + 1] << 8) | bytes[at];
+    const std::size_t c = at + 40 + 4 * static_cast<std::size_t>(index);
+    return (bytes[c + 2] << 16) | (bytes[c + 1] << 8) | bytes[c];
   }
+  std::uint32_t ColourAt(int x, int y) const { return Colour(Index(x, y)); }
+  std::size_t ImageSize() const { return 40 + 64 + Rows() * (colour_stride + mask_stride); }
+  std::size_t Rows() const { return static_cast<std::size_t>(size); }
+  std::size_t Row(int y) const { return static_cast<std::size_t>(size - 1 - y); }  // bottom up
   const Bytes& bytes;
+  int size;
+  std::size_t at;
+  std::size_t colour_stride;
+  std::size_t mask_stride;
 };
 
+// The standard 16-colour palette, as the program's icons carry it.
+void ExpectStandardPalette(const Icon& icon) {
+  static constexpr std::uint32_t kPalette[16] = {
+      0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+      0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(icon.Colour(i), kPalette[i]) << icon.size << ": " << i;
+}
+
+// Directory entry `entry` and the bitmap header of its image: a square
+// 4-bit image of `size` px with its mask.
+void ExpectImage(const Bytes& file, int entry, int size) {
+  const std::size_t e = 6 + 16 * static_cast<std::size_t>(entry);
+  ASSERT_GE(file.size(), e + 16);
+  const Icon icon(file, entry);
+  EXPECT_EQ(file[e], size);
+  EXPECT_EQ(file[e + 1], size);
+  EXPECT_EQ(file[e + 2], 16);
+  EXPECT_EQ(U16(file, e + 6), 4);
+  ASSERT_EQ(U32(file, e + 8), icon.ImageSize()) << size;
+  ASSERT_LE(icon.at + icon.ImageSize(), file.size()) << size;
+  EXPECT_EQ(U32(file, icon.at), 40U);
+  EXPECT_EQ(U32(file, icon.at + 4), static_cast<std::uint32_t>(size));
+  EXPECT_EQ(U32(file, icon.at + 8), 2U * size);
+  EXPECT_EQ(U16(file, icon.at + 14), 4);
+  EXPECT_EQ(U32(file, icon.at + 16), 0U);
+  ExpectStandardPalette(icon);
+}
+
+// A file of one 32 x 32 image: 766 bytes.
 void ExpectIconContainer(const Bytes& file) {
   ASSERT_EQ(file.size(), 766U);
   EXPECT_EQ(U16(file, 0), 0);
   EXPECT_EQ(U16(file, 2), 1);
   EXPECT_EQ(U16(file, 4), 1);
-  EXPECT_EQ(file[6], 32);
-  EXPECT_EQ(file[7], 32);
-  EXPECT_EQ(file[8], 16);
-  EXPECT_EQ(U16(file, 12), 4);
-  EXPECT_EQ(U32(file, 14), 744U);
   EXPECT_EQ(U32(file, 18), 22U);
-  EXPECT_EQ(U32(file, 22), 40U);
-  EXPECT_EQ(U32(file, 26), 32U);
-  EXPECT_EQ(U32(file, 30), 64U);
-  EXPECT_EQ(U16(file, 36), 4);
-  EXPECT_EQ(U32(file, 38), 0U);
+  ExpectImage(file, 0, 32);
 }
 
-TEST(Artwork, ProgramIconIsACalendarSheet) {
-  const Bytes file = Read("dayvane.ico");
-  ExpectIconContainer(file);
-  ASSERT_EQ(file.size(), 766U);
-  const Icon icon(file);
+// The 32 px image of the program icon: the designed calendar sheet, pixel
+// for pixel.
+void ExpectDesignedSheet(const Icon& icon) {
   int navy = 0;
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < 32; ++x) {
       ASSERT_TRUE(icon.Opaque(x, y)) << x << "," << y;
-      const std::uint32_t colour = icon.Colour(icon.Index(x, y));
+      const std::uint32_t colour = icon.ColourAt(x, y);
       if (y < 11) {
         EXPECT_TRUE(colour == 0xC0C0C0 || colour == 0x000080) << x << "," << y;
         navy += colour == 0x000080;
@@ -87,6 +121,92 @@ TEST(Artwork, ProgramIconIsACalendarSheet) {
     }
   }
   EXPECT_GT(navy, 30);
+}
+
+// Runs of `colour` along row `line`, or down column `line` (`down`).
+int Runs(const Icon& icon, int line, bool down, std::uint32_t colour) {
+  int runs = 0;
+  bool in = false;
+  for (int i = 0; i < icon.size; ++i) {
+    const bool now = (down ? icon.ColourAt(line, i) : icon.ColourAt(i, line)) == colour;
+    runs += now && !in ? 1 : 0;
+    in = now;
+  }
+  return runs;
+}
+
+// Runs of columns of the band (rows 0 to header - 1) that hold navy.
+int LetterRuns(const Icon& icon, int header) {
+  int runs = 0;
+  bool in = false;
+  for (int x = 0; x < icon.size; ++x) {
+    bool navy = false;
+    for (int y = 0; y < header; ++y) navy = navy || icon.ColourAt(x, y) == 0x000080;
+    runs += navy && !in ? 1 : 0;
+    in = navy;
+  }
+  return runs;
+}
+
+TEST(Artwork, ProgramIconHoldsTheDesignAndImagesDrawnForEachSize) {
+  const Bytes file = Read("dayvane.ico");
+  ASSERT_GE(file.size(), 6U + 5 * 16);
+  EXPECT_EQ(U16(file, 0), 0);
+  EXPECT_EQ(U16(file, 2), 1);
+  ASSERT_EQ(U16(file, 4), 5);
+  const int sizes[] = {32, 16, 20, 24, 48};
+  std::size_t end = 6 + 5 * 16;
+  for (int entry = 0; entry < 5; ++entry) {
+    ExpectImage(file, entry, sizes[entry]);
+    const Icon icon(file, entry);
+    EXPECT_EQ(icon.at, end) << "the images one after the other, in directory order";
+    end = icon.at + icon.ImageSize();
+  }
+  EXPECT_EQ(end, file.size());
+
+  // The first image is the designed one: under a directory of its own it is
+  // the 766-byte icon file.
+  const Icon design(file, 0);
+  Bytes single(file.begin(), file.begin() + 22);
+  single[4] = 1;
+  single[18] = 22;
+  single[19] = single[20] = single[21] = 0;
+  single.insert(single.end(), file.begin() + static_cast<std::ptrdiff_t>(design.at),
+                file.begin() + static_cast<std::ptrdiff_t>(design.at + design.ImageSize()));
+  ExpectIconContainer(single);
+  ExpectDesignedSheet(Icon(single));
+
+  // The others are the same sheet drawn for their size: opaque, a grey band
+  // with three separate navy letters, then black with five columns of blue
+  // cells; at 16 px three rows of them, at the others four.
+  for (int entry = 1; entry < 5; ++entry) {
+    const Icon icon(file, entry);
+    const int size = icon.size;
+    int header = 0;
+    while (header < size && icon.ColourAt(0, header) == 0xC0C0C0) ++header;
+    ASSERT_GT(header, 5) << size;
+    ASSERT_LT(header, size / 2) << size;
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size; ++x) {
+        ASSERT_TRUE(icon.Opaque(x, y)) << size << ": " << x << "," << y;
+        const std::uint32_t colour = icon.ColourAt(x, y);
+        if (y < header) {
+          EXPECT_TRUE(colour == 0xC0C0C0 || colour == 0x000080) << size << ": " << x << "," << y;
+        } else {
+          EXPECT_TRUE(colour == 0x000000 || colour == 0x0000FF) << size << ": " << x << "," << y;
+        }
+      }
+    }
+    EXPECT_EQ(LetterRuns(icon, header), 3) << size;
+    int row = header;
+    while (row < size && Runs(icon, row, false, 0x0000FF) == 0) ++row;
+    ASSERT_LT(row, size) << size;
+    EXPECT_EQ(Runs(icon, row, false, 0x0000FF), 5) << size;
+    int column = 0;
+    while (column < size && Runs(icon, column, true, 0x0000FF) == 0) ++column;
+    ASSERT_LT(column, size) << size;
+    EXPECT_EQ(Runs(icon, column, true, 0x0000FF), size == 16 ? 3 : 4) << size;
+  }
 }
 
 TEST(Artwork, LogoIsOneDarkGreenGlyphOf399Pixels) {

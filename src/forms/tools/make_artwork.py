@@ -38,45 +38,64 @@ def wrote(path):
     print(f"wrote {os.path.relpath(path)} ({os.path.getsize(path)} bytes)")
 
 
-def ico_file(indices, opaque):
-    """A 32 x 32, 4-bit icon file (766 bytes) from 32 rows of palette indices
-    (top row first) and an opacity test per pixel."""
-    header = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", 32, 32, 16, 0, 1, 4, 744, 22)
-    info = struct.pack("<IiiHHIIiiII", 40, 32, 64, 1, 4, 0, 640, 0, 0, 0, 0)
+def icon_image(indices, opaque):
+    """One 4-bit icon image (bitmap header, palette, colour bits, mask) from
+    rows of palette indices (top row first) and an opacity test per pixel."""
+    size = len(indices)
+    colour_stride = (size * 4 + 31) // 32 * 4
+    mask_stride = (size + 31) // 32 * 4
+    info = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 4, 0,
+                       (colour_stride + mask_stride) * size, 0, 0, 0, 0)
     palette = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in PALETTE)
     xor = bytearray()
     mask = bytearray()
-    for y in reversed(range(32)):
-        for x in range(0, 32, 2):
-            xor.append((indices[y][x] << 4) | indices[y][x + 1])
+    for y in reversed(range(size)):
+        row = bytearray(colour_stride)
+        for x in range(0, size, 2):
+            row[x // 2] = (indices[y][x] << 4) | (indices[y][x + 1] if x + 1 < size else 0)
+        xor += row
         bits = 0
-        for x in range(32):
-            bits = (bits << 1) | (0 if opaque(x, y) else 1)
-        mask += struct.pack(">I", bits)
-    data = header + entry + info + palette + bytes(xor) + bytes(mask)
-    assert len(data) == 766
-    return data
+        for x in range(mask_stride * 8):
+            bits = (bits << 1) | (0 if x < size and opaque(x, y) else 1)
+        mask += bits.to_bytes(mask_stride, "big")
+    return info + palette + bytes(xor) + bytes(mask)
+
+
+def ico_file(images):
+    """An icon file from (rows of palette indices, opacity test) pairs, the
+    images in the order given. One 32 x 32 image makes a file of 766 bytes."""
+    header = struct.pack("<HHH", 0, 1, len(images))
+    entries = b""
+    data = b""
+    offset = len(header) + 16 * len(images)
+    for indices, opaque in images:
+        size = len(indices)
+        image = icon_image(indices, opaque)
+        entries += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), offset + len(data))
+        data += image
+    return header + entries + data
 
 
 def calendar_sheet(size):
-    """The program icon at `size` px as rows of palette indices: a light-grey
-    header band with navy letters over a black sheet with a grid of blue day
-    cells, 5 across and 4 down."""
+    """The program icon drawn for `size` px as rows of palette indices: a
+    light-grey header band with navy letters over a black sheet with a grid
+    of blue day cells, 5 across and 4 down; at 16 px, where four rows of
+    cells would squeeze the letters out, 3 down."""
     # header height; left, right, top and bottom margins; cell width and
-    # height; gaps across and down
+    # height; gaps across and down; rows of cells
     layouts = {
-        16: (5, 1, 1, 0, 0, 2, 2, 1, 1),
-        22: (6, 2, 2, 1, 1, 2, 2, 2, 2),
-        24: (8, 3, 3, 1, 1, 2, 2, 2, 2),
-        32: (11, 2, 2, 1, 2, 4, 3, 2, 2),
-        48: (16, 3, 3, 1, 2, 6, 5, 3, 3),
+        16: (7, 1, 1, 1, 0, 2, 2, 1, 1, 3),
+        20: (7, 1, 1, 1, 1, 2, 2, 2, 1, 4),
+        22: (6, 2, 2, 1, 1, 2, 2, 2, 2, 4),
+        24: (8, 3, 3, 1, 1, 2, 2, 2, 2, 4),
+        32: (11, 2, 2, 1, 2, 4, 3, 2, 2, 4),
+        48: (16, 3, 3, 1, 2, 6, 5, 3, 3, 4),
     }
-    header, left, right, top, bottom, cell_w, cell_h, gap_x, gap_y = layouts[size]
+    header, left, right, top, bottom, cell_w, cell_h, gap_x, gap_y, cell_rows = layouts[size]
     assert left + 5 * cell_w + 4 * gap_x + right == size
-    assert header + top + 4 * cell_h + 3 * gap_y + bottom == size
+    assert header + top + cell_rows * cell_h + (cell_rows - 1) * gap_y + bottom == size
     rows = [[SILVER if y < header else BLACK for _ in range(size)] for y in range(size)]
-    for r in range(4):
+    for r in range(cell_rows):
         for c in range(5):
             x0 = left + c * (cell_w + gap_x)
             y0 = header + top + r * (cell_h + gap_y)
@@ -85,25 +104,22 @@ def calendar_sheet(size):
                     rows[y][x] = BLUE
     if size >= 32:
         font, scale = FONT_5X7, (1 if size == 32 else 2)
-    elif size >= 22:
-        font, scale = FONT_3X5, 1
     else:
-        font, scale = None, 1
-    if font:
-        glyph_w = len(font["D"][0]) * scale
-        glyph_h = len(font["D"]) * scale
-        spacing = scale * (2 if font is FONT_5X7 else 1)
-        width = 3 * glyph_w + 2 * spacing
-        x0 = (size - width) // 2
-        y0 = (header - glyph_h + 1) // 2
-        for i, letter in enumerate("DAY"):
-            for gy, line in enumerate(font[letter]):
-                for gx, bit in enumerate(line):
-                    if bit == "1":
-                        for dy in range(scale):
-                            for dx in range(scale):
-                                rows[y0 + gy * scale + dy][x0 + i * (glyph_w + spacing) +
-                                                           gx * scale + dx] = NAVY
+        font, scale = FONT_3X5, 1
+    glyph_w = len(font["D"][0]) * scale
+    glyph_h = len(font["D"]) * scale
+    spacing = scale * (2 if font is FONT_5X7 else 1)
+    width = 3 * glyph_w + 2 * spacing
+    x0 = (size - width) // 2
+    y0 = (header - glyph_h + 1) // 2
+    for i, letter in enumerate("DAY"):
+        for gy, line in enumerate(font[letter]):
+            for gx, bit in enumerate(line):
+                if bit == "1":
+                    for dy in range(scale):
+                        for dx in range(scale):
+                            rows[y0 + gy * scale + dy][x0 + i * (glyph_w + spacing) +
+                                                       gx * scale + dx] = NAVY
     return rows
 
 
@@ -115,11 +131,16 @@ def png(rows, path):
     wrote(path)
 
 
+# The sizes of the images in dayvane.ico: the 32 px design first (readers
+# that take one image take that one), then those Windows asks for at other
+# settings: 16 and 20 (small icons at 100 and 125 %), 24 and 48.
+ICO_SIZES = (32, 16, 20, 24, 48)
+
+
 def program_icon():
-    rows = calendar_sheet(32)
     path = os.path.join(ART, "dayvane.ico")
     with open(path, "wb") as out:
-        out.write(ico_file(rows, lambda x, y: True))
+        out.write(ico_file([(calendar_sheet(size), lambda x, y: True) for size in ICO_SIZES]))
     wrote(path)
     for size in (16, 22, 24, 32, 48):
         png(calendar_sheet(size), os.path.join(ART, f"dayvane-{size}.png"))
@@ -185,7 +206,9 @@ def logo():
     rows = [[GREEN if (x, y) in glyph else BLACK for x in range(32)] for y in range(32)]
     path = os.path.join(ART, "logo.ico")
     with open(path, "wb") as out:
-        out.write(ico_file(rows, lambda x, y: (x, y) in glyph))
+        data = ico_file([(rows, lambda x, y: (x, y) in glyph)])
+        assert len(data) == 766
+        out.write(data)
     wrote(path)
 
 

@@ -1,9 +1,11 @@
 // Dayvane on Windows.
 #include <cctype>
 #include <string>
+#include <vector>
 
 #include "app/program.h"
 #include "app/program_folder.h"
+#include "forms/artwork.h"
 #include "forms/designs.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/win32_toolkit.h"
@@ -21,6 +23,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_l
   const dv::win32::SingleInstance single(dv::InstanceName(user, folder));
   if (single.ForwardToRunning()) return 0;
   toolkit.ListenAs(single.name());
+  // The program icon is resource 1, for Explorer; the windows take theirs
+  // from the same images.
+  const std::vector<std::uint8_t> icon = dv::win32::IconFileFromResource(instance, 1);
+  dv::SetProgramIconFile(icon);
   dv::Program program(toolkit);
   return program.Run();
 }

@@ -36,11 +36,26 @@ static_assert(offsetof(NOTIFYICONDATAA, hWnd) == 4 && offsetof(NOTIFYICONDATAA, 
               "NOTIFYICONDATAA's fields where the core puts them");
 #endif
 
+// The record names a window's icon (the big one); the tray shows small
+// icons, so it gets the image drawn small that the same window carries for
+// its title bar. Any other icon goes as it is.
+HICON TrayIcon(HWND callback_window, HICON icon) {
+  HWND window = GetAncestor(callback_window, GA_ROOT);
+  if (window == nullptr || icon == nullptr) return icon;
+  const auto get = [window](WPARAM which) {
+    return reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, which, 0));
+  };
+  if (get(ICON_BIG) != icon) return icon;
+  HICON small_icon = get(ICON_SMALL);
+  return small_icon != nullptr ? small_icon : icon;
+}
+
 NOTIFYICONDATAA NativeNotifyIcon(const NotifyIconData& fields) {
   NOTIFYICONDATAA data{};
   if constexpr (kCoreRecordsAreNative) {
     const NotifyIconBytes record = ToBytes(fields);
     std::memcpy(&data, record.data(), record.size());
+    data.hIcon = TrayIcon(data.hWnd, data.hIcon);
     return data;
   }
   // The core's 88 bytes are the record's first form: the native size of it.
@@ -49,7 +64,7 @@ NOTIFYICONDATAA NativeNotifyIcon(const NotifyIconData& fields) {
   data.uID = fields.uID;
   data.uFlags = fields.uFlags;
   data.uCallbackMessage = fields.uCallbackMessage;
-  data.hIcon = HandleFrom32<HICON>(fields.hIcon);
+  data.hIcon = TrayIcon(data.hWnd, HandleFrom32<HICON>(fields.hIcon));
   static_assert(sizeof(data.szTip) >= kTipLength);
   std::memcpy(data.szTip, fields.szTip.data(), std::min(fields.szTip.size(), kTipLength));
   return data;
@@ -424,6 +439,44 @@ bool Win32Toolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& rec
 }
 
 HWND FindToolkitWindow(const std::string& name) { return FindWindowA(kMessageClass, name.c_str()); }
+
+// A group resource lists its images as 14-byte entries (an icon file's
+// 16-byte entry with the image's resource id in place of its offset); each
+// image is an RT_ICON resource.
+std::vector<std::uint8_t> IconFileFromResource(HINSTANCE module, int id) {
+  constexpr std::size_t kHeader = 6;
+  constexpr std::size_t kGroupEntry = 14;
+  constexpr std::size_t kFileEntry = 16;
+  const auto load = [module](LPCSTR name, LPCSTR type) -> std::pair<const std::uint8_t*, DWORD> {
+    HRSRC found = FindResourceA(module, name, type);
+    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    if (loaded == nullptr) return {nullptr, 0};
+    return {static_cast<const std::uint8_t*>(LockResource(loaded)), SizeofResource(module, found)};
+  };
+  const auto [group, group_size] = load(MAKEINTRESOURCEA(id), RT_GROUP_ICON);
+  if (group == nullptr || group_size < kHeader) return {};
+  const std::size_t count = group[4] | (group[5] << 8);
+  if (group_size < kHeader + count * kGroupEntry) return {};
+  std::vector<std::uint8_t> file(group, group + kHeader);
+  std::vector<std::uint8_t> images;
+  const auto put32 = [&file](std::size_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      file.push_back(static_cast<std::uint8_t>(value >> shift));
+    }
+  };
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* entry = group + kHeader + i * kGroupEntry;
+    const int image_id = entry[12] | (entry[13] << 8);
+    const auto [image, image_size] = load(MAKEINTRESOURCEA(image_id), RT_ICON);
+    if (image == nullptr) return {};
+    file.insert(file.end(), entry, entry + 8);  // size, colours, planes, bits
+    put32(image_size);
+    put32(kHeader + count * kFileEntry + images.size());
+    images.insert(images.end(), image, image + image_size);
+  }
+  file.insert(file.end(), images.begin(), images.end());
+  return file;
+}
 
 void Win32Toolkit::ListenAs(const std::string& name) {
   SetWindowTextA(message_window_, name.c_str());

@@ -98,6 +98,10 @@ class Win32Toolkit : public Toolkit {
 // The toolkit window of the running instance named `name`, or null.
 HWND FindToolkitWindow(const std::string& name);
 
+// The icon group `id` of the module as an icon file (directory, then the
+// images); empty when the module has none.
+std::vector<std::uint8_t> IconFileFromResource(HINSTANCE module, int id);
+
 // The system's text for an error code, without the closing full stop.
 std::string SystemErrorText(DWORD code);
 

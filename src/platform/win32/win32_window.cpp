@@ -30,19 +30,37 @@ std::uint32_t Get32(Bytes bytes, std::size_t offset) {
          (static_cast<std::uint32_t>(Get16(bytes, offset + 2)) << 16);
 }
 
-// An icon from an icon file's bytes: its first image.
-HICON IconFromFile(Bytes file) {
+// An icon from an icon file's bytes: the image drawn for `size` px (square)
+// or, failing that, the smallest larger one, or the largest, scaled to
+// `size`. With size 0, the first image at its own size.
+HICON IconFromFile(Bytes file, int size = 0) {
   constexpr std::size_t kHeader = 6;
   constexpr std::size_t kEntry = 16;
-  if (file.size() < kHeader + kEntry || Get16(file, 2) != 1 || Get16(file, 4) == 0) return nullptr;
-  const std::uint32_t size = Get32(file, kHeader + 8);
-  const std::uint32_t offset = Get32(file, kHeader + 12);
-  if (offset > file.size() || size > file.size() - offset) return nullptr;
+  if (file.size() < kHeader || Get16(file, 2) != 1 || Get16(file, 4) == 0) return nullptr;
+  const std::size_t count = Get16(file, 4);
+  if (file.size() < kHeader + count * kEntry) return nullptr;
+  // The entry's width byte: 0 stands for 256.
+  const auto width = [&](std::size_t entry) {
+    const int w = file[kHeader + entry * kEntry];
+    return w == 0 ? 256 : w;
+  };
+  std::size_t chosen = 0;
+  if (size > 0) {
+    for (std::size_t entry = 1; entry < count; ++entry) {
+      const int w = width(entry);
+      const int best = width(chosen);
+      const bool better = best < size ? w > best : (w >= size && w < best);
+      if (better) chosen = entry;
+    }
+  }
+  const std::uint32_t bytes = Get32(file, kHeader + chosen * kEntry + 8);
+  const std::uint32_t offset = Get32(file, kHeader + chosen * kEntry + 12);
+  if (offset > file.size() || bytes > file.size() - offset) return nullptr;
   // The image data is read in place: copy it to an aligned buffer first.
-  std::vector<std::uint32_t> image((size + 3) / 4);
-  std::memcpy(image.data(), file.data() + offset, size);
-  return CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()), size, TRUE, 0x00030000, 0,
-                                  0, LR_DEFAULTCOLOR);
+  std::vector<std::uint32_t> image((bytes + 3) / 4);
+  std::memcpy(image.data(), file.data() + offset, bytes);
+  return CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()), bytes, TRUE, 0x00030000,
+                                  size, size, LR_DEFAULTCOLOR);
 }
 
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
@@ -212,6 +230,9 @@ void Win32Window::RegisterClasses(HINSTANCE instance) {
   cls.hInstance = instance;
   cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
   cls.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
+  cls.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   cls.lpszClassName = kFormClass;
   RegisterClassExA(&cls);
@@ -266,10 +287,15 @@ Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Window
   }
 
   if (!design.icon.empty()) {
-    icon_ = IconFromFile(design.icon);
+    // The window's icon is the big one; the title bar, the task bar's small
+    // buttons and the tray (see NativeNotifyIcon) take the one drawn small.
+    icon_ = IconFromFile(design.icon, GetSystemMetrics(SM_CXICON));
+    small_icon_ = IconFromFile(design.icon, GetSystemMetrics(SM_CXSMICON));
     if (icon_ != nullptr) {
       SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-      SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    }
+    if (small_icon_ != nullptr) {
+      SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
     }
   }
   // The bitmap file without its 14-byte file header: the header and the bits.
@@ -310,6 +336,7 @@ Win32Window::~Win32Window() {
   SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   DestroyWindow(hwnd_);  // its children and its menu bar with it
   if (icon_ != nullptr) DestroyIcon(icon_);
+  if (small_icon_ != nullptr) DestroyIcon(small_icon_);
   for (HICON icon : control_icons_) DestroyIcon(icon);
   for (const auto& [key, font] : fonts_) DeleteObject(font);
 }

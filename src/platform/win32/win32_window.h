@@ -119,7 +119,8 @@ class Win32Window : public Window {
   HMENU menu_bar_ = nullptr;
   std::map<std::string, HMENU> popups_;  // the submenus by name
   std::vector<std::string> commands_;    // menu item names by command id - kFirstCommand
-  HICON icon_ = nullptr;
+  HICON icon_ = nullptr;                 // the window's icon, as big as the system's icons
+  HICON small_icon_ = nullptr;           // the same drawn for small icons
   std::vector<HICON> control_icons_;
   std::map<std::string, HFONT> fonts_;
   // The controls given a font, with that font.
