@@ -24,3 +24,7 @@ set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
 # One self-contained program: the compiler's run-time libraries are linked
 # in, so that only Windows' own DLLs are needed.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--gc-sections")
+# Small rather than fast: a tray program that waits for the user, shipped
+# as one file with a size limit.
+set(CMAKE_C_FLAGS_RELEASE "-Os -DNDEBUG" CACHE STRING "")
+set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG" CACHE STRING "")
