@@ -90,6 +90,11 @@ print(sum(1 for r, g, b in Image.open(sys.argv[1]).convert("RGB").getdata()
 ink_at_96=$((${ink:-0} * 96 * 96 / (dpi * dpi)))
 e2e_check "the calendar's text is sized for $dpi dpi ($ink blue pixels, $ink_at_96 at 96 dpi)" \
   test "$ink_at_96" -ge 1400 -a "$ink_at_96" -le 2800
+# The calendar fills its rectangle (90, 0, 4695, 3015 twips) with its grid.
+cal="$((mx + (90 * mw + 2437) / 4875)) $((my + mh - client_h)) $(((4695 * mw + 2437) / 4875)) $client_h"
+grid=$("$(dirname "$0")/calendar_shot.py" grid "$E2E_ARTIFACTS/02-main-window.png" $cal)
+e2e_check "the calendar at $cal fills its rectangle with 8 x 8 grid lines ($grid)" \
+  eval '[[ $grid =~ ^fill=(0\.9[5-9]|1\.0) && $grid == *" vertical=8 horizontal=8" ]]'
 if [ "$dpi" = 192 ]; then
   # Nor a window drawn at 96 dpi and stretched to twice its size: that is
   # the same after every second pixel is dropped and the rest doubled.
