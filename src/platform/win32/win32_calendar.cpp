@@ -92,7 +92,10 @@ void CalendarView::Select(const diary::Date& date, bool show_month) {
 void CalendarView::ShowMonth(int year, int month) {
   const diary::Date first = InMonth(year, month, 1);
   if (first.year < 1601 || first.year > 9998) return;  // what SYSTEMTIME holds
-  first_day_ = 1 + (LocaleText(LOCALE_IFIRSTDAYOFWEEK)[0] - L'0' + 7) % 7;
+  // "0" Monday to "6" Sunday; Sunday when the locale does not say.
+  const std::wstring first_day = LocaleText(LOCALE_IFIRSTDAYOFWEEK);
+  const wchar_t digit = first_day.empty() ? L'6' : first_day[0];
+  first_day_ = digit >= L'0' && digit <= L'6' ? 1 + (digit - L'0') : 7;
   year_ = first.year;
   month_ = first.month;
   page_ = diary::MonthPage(year_, month_, first_day_);
