@@ -5,6 +5,7 @@
 #include "platform/qt/qt_store.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -52,11 +53,20 @@ int StoredGeneration(const QString& path) {
   return n;
 }
 
-// Runs as the child of the kill loop: writes generation after generation
-// until it is killed.
-[[noreturn]] void WriteForever(const char* path, int first) {
+// Runs as the child of the kill loop: says on `ready` that it is about to
+// write, then writes generation after generation until it is killed.
+[[noreturn]] void WriteForever(const char* path, int first, int ready) {
   QSettings settings(QString::fromLocal8Bit(path), QSettings::IniFormat);
+  const char byte = 1;
+  if (::write(ready, &byte, 1) != 1) std::_Exit(126);
   for (int n = first;; ++n) WriteStoredSettings(settings, "frmMain", Placement(n));
+}
+
+// Waits up to `seconds` for the writer's byte on `fd`.
+bool WaitReady(int fd, int seconds) {
+  pollfd wait{fd, POLLIN, 0};
+  char byte = 0;
+  return ::poll(&wait, 1, seconds * 1000) == 1 && ::read(fd, &byte, 1) == 1;
 }
 
 class Store : public ::testing::Test {
@@ -109,21 +119,31 @@ TEST_F(Store, AKillAtAnyMomentLeavesTheOldOrTheNewPlacementWhole) {
   int generation = 0;
   int kills = 0;
   const std::string path = path_.toStdString();
-  // At least 150 kills, and on until the writer got 20 generations in (a
-  // slow machine, or the sanitizers, land more kills before a write).
+  // At least 150 kills, and on until the writer got 20 generations in.
   for (; (kills < 150 || generation <= 20) && std::chrono::steady_clock::now() < deadline;
        ++kills) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+      ::close(ready[0]);
       const std::string first = std::to_string(generation + 1);
-      ::execl(self, self, "--writer", path.c_str(), first.c_str(), nullptr);
+      const std::string fd = std::to_string(ready[1]);
+      ::execl(self, self, "--writer", path.c_str(), first.c_str(), fd.c_str(), nullptr);
       std::_Exit(127);
     }
-    // From a fraction of a millisecond to 30 ms: inside start-up, inside a
-    // write, between writes.
+    ::close(ready[1]);
+    // A kill from a fraction of a millisecond to 30 ms on: inside a write
+    // or between writes. Every other one counts from the start (and may
+    // land inside start-up), the others from the writer's first write, so
+    // that a slow start (the sanitizers) cannot take every kill.
+    if (kills % 2 == 1) {
+      EXPECT_TRUE(WaitReady(ready[0], 30)) << "the writer did not start";
+    }
     ::usleep(std::uniform_int_distribution<useconds_t>(100, 30000)(random));
     ::kill(child, SIGKILL);
+    ::close(ready[0]);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended on its own";
@@ -181,8 +201,8 @@ TEST_F(Store, NotesFilesAreCreatedButNeverThroughALinkToAMissingFile) {
 }  // namespace dv::qt
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--writer") {
-    dv::qt::WriteForever(argv[2], std::atoi(argv[3]));
+  if (argc == 5 && std::string(argv[1]) == "--writer") {
+    dv::qt::WriteForever(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
   }
   ::setenv("DAYVANE_STORE_TEST_SELF", "/proc/self/exe", 0);
   ::testing::InitGoogleTest(&argc, argv);
