@@ -74,6 +74,15 @@ dv_skip_splash() {
 
 dv_running() { e2e_pid_alive "$DV_PID"; }
 
+# dv_settled: the program's main thread waits for events with no time-out
+# (x86-64: poll(2) with -1, or ppoll(2) without a time), so no timer of its
+# own is armed.
+dv_settled() {
+  local nr _fds _n timeout
+  read -r nr _fds _n timeout _ <"/proc/$DV_PID/syscall" 2>/dev/null || return 1
+  [[ ($nr == 7 && $timeout == 0xffffffff) || ($nr == 271 && $timeout == 0x0) ]]
+}
+
 # dv_wait_exit [TIMEOUT]: waits for the program to end; its status in DV_STATUS.
 dv_wait_exit() {
   local deadline=$((SECONDS + ${1:-10}))

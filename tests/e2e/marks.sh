@@ -195,7 +195,8 @@ e2e_wait_for 12 eval '[ -z "$(e2e_wait_window_type TOOLTIP 0)" ]'
 HIDDEN=$(shot)
 xdotool windowminimize "$main"
 e2e_wait_for 5 eval '! e2e_is_mapped $main'
-sleep 1
+e2e_wait_for 10 dv_settled
+e2e_check "hidden in the tray, no timer is armed" dv_settled
 strace -c -f -p "$DV_PID" -o "$E2E_ARTIFACTS/idle-strace.txt" &
 tracer=$!
 e2e_wait_for 5 grep -q 'TracerPid:[[:space:]]*[1-9]' "/proc/$DV_PID/status"

@@ -36,6 +36,9 @@ e2e_shot 02-after-splash
 e2e_check "main window is never mapped" eval "! e2e_is_mapped $main"
 e2e_check "main window never even asked to be mapped" \
   eval "! xprop -id $main WM_STATE 2>/dev/null | grep -q 'Normal\|Iconic'"
+# After the splash, no timer: the program sleeps until something happens.
+e2e_wait_for 5 dv_settled
+e2e_check "in the tray, no timer of the program's is armed" dv_settled
 
 # 2. SIGTERM ends the program in order, with status 0.
 kill -TERM "$DV_PID"

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPixmapCache>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -74,6 +75,10 @@ struct QtToolkit::TrayEntry {
 
 QtToolkit::QtToolkit(QApplication& app, std::string title) : app_(app) {
   app_.setQuitOnLastWindowClosed(false);
+  // No pixmap cache: its clean-up timer would wake the program 30 s after
+  // each paint, in the tray too. The few small pixmaps this program draws
+  // (icons, arrows) are made again at each paint at no measurable cost.
+  QPixmapCache::setCacheLimit(0);
   UseProgramArrows();
   const QFileInfo program(QCoreApplication::applicationFilePath());
   ProgramFolderFacts facts;
