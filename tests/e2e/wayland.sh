@@ -21,7 +21,10 @@ wl_shot() {
   [ -n "$file" ] && mv "$file" "$E2E_ARTIFACTS/$1.png"
 }
 # wl_count NAME COLOUR: how many pixels of the screenshot have that colour.
-wl_count() { convert "$E2E_ARTIFACTS/$1.png" txt:- | grep -c "$2"; }
+wl_count() {
+  convert "$E2E_ARTIFACTS/$1.png" -alpha off -fill black +opaque "$2" -fill white -opaque "$2" \
+    -colorspace gray -format '%[fx:int(mean*w*h+0.5)]' info:
+}
 # The calendar's dates are dark blue (0,0,160) on the main window.
 calendar_shown() { wl_shot "$1" && [ "$(wl_count "$1" '#0000A0')" -gt 50 ]; }
 
