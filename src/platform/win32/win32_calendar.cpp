@@ -301,7 +301,7 @@ void CalendarView::FreeFonts() {
 }
 
 void CalendarView::MakeFonts(const MonthLayout& layout) {
-  const int key = layout.title_font * 10000 + layout.names_font * 100 + layout.dates_font;
+  const std::array<int, 3> key{layout.title_font, layout.names_font, layout.dates_font};
   if (key == font_size_ && fonts_[0] != nullptr) return;
   FreeFonts();
   font_size_ = key;

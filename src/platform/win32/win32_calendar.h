@@ -6,6 +6,7 @@
 // and painting are answered here.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,7 +71,7 @@ class CalendarView {
   RECT month_text_{};
   RECT year_text_{};
   // The fonts for the current size: title, day names, dates, dates with notes.
-  int font_size_ = 0;
+  std::array<int, 3> font_size_{};  // the fonts' heights: title, day names, dates
   HFONT fonts_[4] = {};
   HWND tip_ = nullptr;
   int hover_cell_ = -1;
