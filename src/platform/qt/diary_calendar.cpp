@@ -15,6 +15,7 @@
 #include <QTextCharFormat>
 #include <QToolTip>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 namespace dv::qt {
@@ -26,6 +27,10 @@ QDate ToQDate(const diary::Date& date) { return {date.year, date.month, date.day
 
 // The date grid's first row is the day names.
 constexpr int kFirstDateRow = 1;
+
+// The system's time zone: /etc/localtime.
+constexpr const char* kZoneFolder = "/etc";
+constexpr const char* kZoneLink = "localtime";
 
 }  // namespace
 
@@ -54,7 +59,9 @@ std::string PosixNoteFolder::Head(const std::string& name, std::size_t limit) co
 }
 
 DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
-    : QCalendarWidget(parent), folder_(folder), today_(QDate::currentDate()) {
+    : QCalendarWidget(parent),
+      folder_(folder),
+      today_(ToQDate(diary::LocalDate(std::time(nullptr)))) {
   // The user's week.
   setFirstDayOfWeek(QLocale::system().firstDayOfWeek());
   view_ = findChild<QAbstractItemView*>("qt_calendar_calendarview");
@@ -130,7 +137,9 @@ void DiaryCalendar::hideEvent(QHideEvent* event) {
 // Folder changes: creating, writing, renaming or deleting a notes file,
 // whoever does it. The clock: a timer at the next local midnight that the
 // system also ends when the clock is set; after a suspend it fires at
-// once if midnight has passed.
+// once if midnight has passed. The time zone: the system's zone is the
+// link /etc/localtime, which a change of zone replaces (timedatectl,
+// the desktop's settings).
 void DiaryCalendar::StartWatching() {
   if (inotify_fd_ < 0) {
     inotify_fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -138,6 +147,9 @@ void DiaryCalendar::StartWatching() {
       ::inotify_add_watch(inotify_fd_, folder_.path().c_str(),
                           IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
                               IN_MOVED_TO | IN_ATTRIB);
+      zone_watch_ = ::inotify_add_watch(
+          inotify_fd_, kZoneFolder,
+          IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_DONT_FOLLOW | IN_ONLYDIR);
       inotify_notifier_ = new QSocketNotifier(inotify_fd_, QSocketNotifier::Read, this);
       QObject::connect(inotify_notifier_, &QSocketNotifier::activated, this,
                        [this] { FolderChanged(); });
@@ -159,6 +171,7 @@ void DiaryCalendar::StopWatching() {
   inotify_notifier_ = nullptr;
   if (inotify_fd_ >= 0) ::close(inotify_fd_);
   inotify_fd_ = -1;
+  zone_watch_ = -1;
   delete clock_notifier_;
   clock_notifier_ = nullptr;
   if (clock_fd_ >= 0) ::close(clock_fd_);
@@ -168,18 +181,28 @@ void DiaryCalendar::StopWatching() {
 void DiaryCalendar::FolderChanged() {
   const std::vector<diary::Date> page = Page();
   bool concerns = false;
+  bool zone = false;
   alignas(inotify_event) char buffer[8192];
   for (;;) {
     const ssize_t got = ::read(inotify_fd_, buffer, sizeof buffer);
     if (got <= 0) break;
     for (ssize_t at = 0; at < got;) {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-      if ((event->mask & IN_Q_OVERFLOW) != 0) concerns = true;
-      if (event->len > 0 && diary::Concerns(event->name, page)) concerns = true;
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      if ((event->mask & IN_Q_OVERFLOW) != 0) concerns = zone = true;
+      if (event->len == 0) continue;
+      if (event->wd == zone_watch_) {
+        if (std::strcmp(event->name, kZoneLink) == 0) zone = true;
+      } else if (diary::Concerns(event->name, page)) {
+        concerns = true;
+      }
     }
   }
   if (concerns) Remark();
+  if (zone) {
+    NewToday();
+    ArmMidnight();
+  }
 }
 
 void DiaryCalendar::ArmMidnight() {
@@ -198,7 +221,7 @@ void DiaryCalendar::ClockChanged() {
 }
 
 void DiaryCalendar::NewToday() {
-  const QDate now = QDate::currentDate();
+  const QDate now = ToQDate(diary::LocalDate(std::time(nullptr)));
   if (now == today_) return;
   today_ = now;
   if (view_ != nullptr) view_->viewport()->update();

@@ -62,6 +62,7 @@ class DiaryCalendar : public QCalendarWidget {
   QSet<QDate> marked_;
   QDate today_;
   int inotify_fd_ = -1;
+  int zone_watch_ = -1;  // the folder of the system's time zone link
   QSocketNotifier* inotify_notifier_ = nullptr;
   int clock_fd_ = -1;
   QSocketNotifier* clock_notifier_ = nullptr;
