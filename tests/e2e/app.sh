@@ -74,6 +74,23 @@ dv_skip_splash() {
 
 dv_running() { e2e_pid_alive "$DV_PID"; }
 
+# dv_shot WID FILE: the screen's pixels under window WID, as FILE.
+dv_shot() {
+  local x y w h
+  read -r x y w h _ <<<"$(e2e_geometry "$1")"
+  import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$2" 2>/dev/null
+}
+
+# dv_changed A B: "W H X Y" of the box round the pixels in which the image
+# files A and B differ; fails when none do.
+dv_changed() {
+  local diff box
+  diff=$(compare -metric AE "$1" "$2" null: 2>&1) || true
+  [ "${diff%% *}" != 0 ] || return 1
+  box=$(convert "$1" "$2" -compose difference -composite -threshold 0 -trim \
+    -format '%w %h %X %Y' info:) && [ -n "$box" ] && echo "${box//+/}"
+}
+
 # dv_settled: the program's main thread waits for events with no time-out
 # (x86-64: poll(2) with -1, or ppoll(2) without a time), so no timer of its
 # own is armed.

@@ -12,19 +12,10 @@ faketime_lib=/usr/lib/$(gcc -print-multiarch 2>/dev/null)/faketime/libfaketime.s
 e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
 e2e_stub_editor
 
-shot() {
-  local cx cy cw ch
-  read -r cx cy cw ch _ <<<"$(e2e_geometry "$main")"
-  import -display "$DISPLAY" -window root -crop "${cw}x${ch}+${cx}+${cy}" +repage \
-    "$E2E_ARTIFACTS/$1.png" 2>/dev/null
-}
-changed() {
-  local diff box
-  diff=$(compare -metric AE "$E2E_ARTIFACTS/$1.png" "$E2E_ARTIFACTS/$2.png" null: 2>&1) || true
-  [ "${diff%% *}" != 0 ] || return 1
-  box=$(convert "$E2E_ARTIFACTS/$1.png" "$E2E_ARTIFACTS/$2.png" -compose difference \
-    -composite -threshold 0 -trim -format '%w %h %X %Y' info:) && [ -n "$box" ] && echo "${box//+/}"
-}
+# shot NAME: the main window as NAME.png; changed A B: the box in which
+# A.png and B.png differ.
+shot() { dv_shot "$main" "$E2E_ARTIFACTS/$1.png"; }
+changed() { dv_changed "$E2E_ARTIFACTS/$1.png" "$E2E_ARTIFACTS/$2.png"; }
 
 # Saturday 14 March 2026, 23:59:35 (the clock runs on from there).
 e2e_spawn dayvane-clock env LD_PRELOAD="$faketime_lib" FAKETIME='@2026-03-14 23:59:35' \

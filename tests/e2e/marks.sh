@@ -33,22 +33,10 @@ EOF
 
 # Screenshots of the main window's client area.
 shot() {
-  local cx cy cw ch
-  read -r cx cy cw ch _ <<<"$(e2e_geometry "$main")"
   SHOTS=$(($(cat "$E2E_TMP/shots" 2>/dev/null || echo 0) + 1))
   echo "$SHOTS" >"$E2E_TMP/shots"
-  import -display "$DISPLAY" -window root -crop "${cw}x${ch}+${cx}+${cy}" +repage \
-    "$E2E_ARTIFACTS/shot-$SHOTS.png" 2>/dev/null
+  dv_shot "$main" "$E2E_ARTIFACTS/shot-$SHOTS.png"
   echo "$E2E_ARTIFACTS/shot-$SHOTS.png"
-}
-# changed A B: "W H X Y" of the box round the pixels that differ; fails
-# when none do.
-changed() {
-  local diff box
-  diff=$(compare -metric AE "$1" "$2" null: 2>&1) || true
-  [ "${diff%% *}" != 0 ] || return 1
-  box=$(convert "$1" "$2" -compose difference -composite -threshold 0 -trim \
-    -format '%w %h %X %Y' info:) && [ -n "$box" ] && echo "${box//+/}"
 }
 # wait_change BEFORE: waits (up to 3 s) for the window to differ from
 # BEFORE; sets AFTER, BOX ("W H X Y") and TOOK (ms from T0 to the shot
@@ -59,7 +47,7 @@ wait_change() {
   while [ "$SECONDS" -le "$deadline" ]; do
     start=$(now_ms)
     AFTER=$(shot)
-    if BOX=$(changed "$1" "$AFTER"); then
+    if BOX=$(dv_changed "$1" "$AFTER"); then
       TOOK=$((start - T0))
       return 0
     fi
@@ -215,7 +203,7 @@ dv_show "$main"
 xdotool mousemove 5 700
 AFTER=$(shot)
 cp "$AFTER" "$E2E_ARTIFACTS/07-shown-again.png"
-BOX=$(changed "$HIDDEN" "$AFTER")
+BOX=$(dv_changed "$HIDDEN" "$AFTER")
 e2e_check "shown again, the note written meanwhile is marked ($BOX)" in_cell 12
 
 kill -TERM "$DV_PID"

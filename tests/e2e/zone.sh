@@ -22,17 +22,10 @@ ln -sfn "$zones/Etc/UTC" /etc/localtime
 
 e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
 e2e_stub_editor
-shot() {
-  local cx cy cw ch
-  read -r cx cy cw ch _ <<<"$(e2e_geometry "$main")"
-  import -display "$DISPLAY" -window root -crop "${cw}x${ch}+${cx}+${cy}" +repage \
-    "$E2E_ARTIFACTS/$1.png" 2>/dev/null
-}
-differs() {
-  local diff
-  diff=$(compare -metric AE "$E2E_ARTIFACTS/$1.png" "$E2E_ARTIFACTS/$2.png" null: 2>&1) || true
-  [ "${diff%% *}" != 0 ]
-}
+# shot NAME: the main window as NAME.png; differs A B: A.png and B.png
+# differ.
+shot() { dv_shot "$main" "$E2E_ARTIFACTS/$1.png"; }
+differs() { dv_changed "$E2E_ARTIFACTS/$1.png" "$E2E_ARTIFACTS/$2.png" >/dev/null; }
 
 dv_start
 dv_skip_splash
