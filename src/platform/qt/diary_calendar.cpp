@@ -152,7 +152,7 @@ void DiaryCalendar::StartWatching() {
           IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_DONT_FOLLOW | IN_ONLYDIR);
       inotify_notifier_ = new QSocketNotifier(inotify_fd_, QSocketNotifier::Read, this);
       QObject::connect(inotify_notifier_, &QSocketNotifier::activated, this,
-                       [this] { FolderChanged(); });
+                       [this] { FilesChanged(); });
     }
   }
   if (clock_fd_ < 0) {
@@ -178,7 +178,7 @@ void DiaryCalendar::StopWatching() {
   clock_fd_ = -1;
 }
 
-void DiaryCalendar::FolderChanged() {
+void DiaryCalendar::FilesChanged() {
   const std::vector<diary::Date> page = Page();
   bool concerns = false;
   bool zone = false;

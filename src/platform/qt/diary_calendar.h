@@ -48,7 +48,7 @@ class DiaryCalendar : public QCalendarWidget {
   void Remark();
   void StartWatching();
   void StopWatching();
-  void FolderChanged();
+  void FilesChanged();  // the notes in the folder, or the zone link
   void ArmMidnight();
   void ClockChanged();
   void NewToday();

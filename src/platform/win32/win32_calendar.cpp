@@ -109,11 +109,8 @@ void CalendarView::ReadMarks() {
   marks_ = shown_ ? diary::Marks(folder_, page_) : std::vector<bool>(page_.size(), false);
 }
 
-void CalendarView::ReadToday() {
-  // The C library's zone follows the system's after a change.
-  _tzset();
-  today_ = diary::LocalDate(std::time(nullptr));
-}
+// LocalDate reads the system's zone afresh, so a changed zone counts.
+void CalendarView::ReadToday() { today_ = diary::LocalDate(std::time(nullptr)); }
 
 // One timer, for the next local midnight, only while the calendar is
 // shown; it is armed again when it fires and when the clock changes.
