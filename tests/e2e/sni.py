@@ -23,7 +23,8 @@ def first_item(bus):
     items = watcher.Get(WATCHER, "RegisteredStatusNotifierItems", dbus_interface=PROPS)
     if not items:
         sys.exit(1)
-    service, _, path = str(items[0]).partition("/")
+    # "SERVICE/PATH" (KDE, Xfce) or "SERVICE@/PATH" (GNOME's AppIndicator).
+    service, _, path = str(items[0]).replace("@/", "/", 1).partition("/")
     return service, "/" + (path or "StatusNotifierItem")
 
 
