@@ -54,14 +54,6 @@ const Rect* LandingArea(const Rect& window, const std::vector<Rect>& work_areas)
 Rect FitOnScreen(const Rect& window, const std::vector<Rect>& work_areas) {
   const Rect* landing = LandingArea(window, work_areas);
   if (landing == nullptr) return window;
-  const Wide need_x = std::min(32, std::max(window.width, 1));
-  const Wide need_y = std::min(32, std::max(window.height, 1));
-  const bool seen = std::any_of(work_areas.begin(), work_areas.end(), [&](const Rect& area) {
-    return Overlap(window.left, Right(window), area.left, Right(area)) >= need_x &&
-           Overlap(window.top, Bottom(window), area.top, Bottom(area)) >= need_y;
-  });
-  const bool fits = window.width <= landing->width && window.height <= landing->height;
-  if (seen && fits) return window;
   Rect fitted = window;
   fitted.width = std::min(window.width, landing->width);
   fitted.height = std::min(window.height, landing->height);

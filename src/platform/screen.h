@@ -23,10 +23,11 @@ struct Rect {
 // shows the most of it, else the nearest; null without work areas.
 const Rect* LandingArea(const Rect& window, const std::vector<Rect>& work_areas);
 
-// Where a window at `window` (pixels) goes when it is shown: unchanged while
-// it fits in the work area it lands on and some work area shows at least
-// 32 x 32 pixels of it (all of it, when it is smaller); otherwise shrunk to
-// that work area where it is larger, and moved into it.
+// Where a window at `window` (pixels) goes when it is shown: wholly inside
+// the work area it lands on, moved there by the least distance, and shrunk
+// to that work area where it is larger. A window saved on a larger screen,
+// at a lower resolution or on a monitor that is gone keeps its title bar and
+// its buttons within reach.
 Rect FitOnScreen(const Rect& window, const std::vector<Rect>& work_areas);
 
 // Twips and pixels.

@@ -64,11 +64,13 @@ TEST(Files, AppendCreatesAndKeepsContentAndNumbersAreOneAtATime) {
   EXPECT_EQ(tk.files.count("/notes/new.txt"), 1U);
 }
 
-TEST(FitOnScreen, KeepsVisibleWindowsAndBringsLostOnesBack) {
+TEST(FitOnScreen, PutsWindowsWhollyOnTheWorkArea) {
   const std::vector<Rect> one{{0, 0, 1024, 768}};
   EXPECT_EQ(FitOnScreen({100, 100, 400, 300}, one), (Rect{100, 100, 400, 300}));
-  // Partly off the edge but well visible: left alone.
-  EXPECT_EQ(FitOnScreen({900, 700, 400, 300}, one), (Rect{900, 700, 400, 300}));
+  EXPECT_EQ(FitOnScreen({624, 468, 400, 300}, one), (Rect{624, 468, 400, 300}));
+  // Partly off the edge (saved at a lower resolution): moved in by the least.
+  EXPECT_EQ(FitOnScreen({900, 700, 400, 300}, one), (Rect{624, 468, 400, 300}));
+  EXPECT_EQ(FitOnScreen({-5, 100, 400, 300}, one), (Rect{0, 100, 400, 300}));
   // On a monitor that is gone (right of the screen): moved in, size kept.
   EXPECT_EQ(FitOnScreen({2000, 100, 400, 300}, one), (Rect{624, 100, 400, 300}));
   // Saved on a larger screen: shrunk to the work area.
