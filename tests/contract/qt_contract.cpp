@@ -1,9 +1,13 @@
 // The toolkit contract on Qt, in an X session with a window manager
 // (run_qt.sh starts Xvfb and openbox).
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -85,6 +89,41 @@ class QtBackend {
 }  // namespace
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, Contract, QtBackend);
+
+// A desktop whose item views activate on one click (KDE's default).
+class SingleClickStyle : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    if (hint == SH_ItemView_ActivateItemOnSingleClick) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returned);
+  }
+};
+
+TEST(QtCalendar, OneClickOnADateOnlySelectsItOnEveryDesktop) {
+  qt::QtToolkit toolkit(*qApp, "Dayvane v2.0");
+  auto* program_style = qobject_cast<QProxyStyle*>(QApplication::style());
+  ASSERT_NE(program_style, nullptr);
+  program_style->setBaseStyle(new SingleClickStyle);
+  QCalendarWidget calendar;
+  calendar.setStyleSheet("QTableView { gridline-color: gray; }");  // as the program's look
+  calendar.setSelectedDate(QDate(2026, 12, 8));
+  calendar.show();
+  int activated = 0;
+  QObject::connect(&calendar, &QCalendarWidget::activated, [&activated] { ++activated; });
+  auto* view = calendar.findChild<QAbstractItemView*>("qt_calendar_calendarview");
+  ASSERT_NE(view, nullptr);
+  // A date in the middle of the grid.
+  const QPointF at(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QMouseEvent click(type, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &click);
+  }
+  EXPECT_NE(calendar.selectedDate(), QDate(2026, 12, 8));  // the click reached a date
+  EXPECT_EQ(activated, 0);
+}
 
 }  // namespace dv::contract
 

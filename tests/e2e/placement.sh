@@ -37,10 +37,16 @@ after=$(dv_frame "$main")
 e2e_shot 02-reopened
 e2e_check "reopened with the same frame ($before / $after)" test "$before" = "$after"
 
-# Minimised, then quit: at the next double-click it is back, normal, at
-# its saved bounds.
+# Moved by the window manager, then minimised: the store holds where it was
+# moved to at once, not at the exit only. Quit then: at the next
+# double-click it is back, normal, at these bounds.
+xdotool windowmove "$main" 200 120
+e2e_wait_settled "$main" "$after"
+before=$(dv_frame "$main")
 xdotool windowminimize "$main"
 e2e_wait_for 5 eval "[ \"\$(e2e_wm_state $main)\" = Withdrawn ]"
+e2e_check "minimised, the store holds the moved frame ($(dv_setting Left) $(dv_setting Top) / $before)" \
+  test "$(dv_setting Left)$(dv_setting Top)" = " $(($(cut -d' ' -f1 <<<"$before") * 15)) $(($(cut -d' ' -f2 <<<"$before") * 15))"
 dv_quit
 e2e_check "the minimised state was stored" test "$(dv_setting WindowState)" = " 1"
 dv_start
@@ -153,26 +159,24 @@ e2e_check "and restores to its saved normal bounds ($(dv_frame "$main") / $norma
 kill -TERM "$DV_PID"
 dv_wait_exit 10
 
-# A placement that no screen shows (saved on a monitor that is gone) is
-# brought onto the screen when shown; the store keeps it until a save.
-cat >"$DV_CONF" <<'CONF'
-[frmMain]
-WindowState=" 0"
-Left=" 60000"
-Top=" 45000"
-Width=" 4905"
-Height=" 3660"
-CONF
-dv_start
-dv_skip_splash
-main=$(dv_main_window)
-e2e_check "the store still holds the off-screen Left" test "$(dv_setting Left)" = " 60000"
-dv_show "$main"
-read -r fx fy fw fh <<<"$(dv_frame "$main")"
-e2e_shot 10-brought-back-on-screen
-e2e_check "shown inside the screen, size kept ($fx $fy $fw $fh)" \
-  test $((fx + fw)) -le 1024 -a $((fy + fh)) -le 768 -a "$fw $fh" = "327 244"
-kill -TERM "$DV_PID"
-dv_wait_exit 10
+# A placement that no screen shows (saved on a monitor that is gone) or
+# that runs off the screen's edge (saved at another resolution) is brought
+# wholly onto the screen when shown; the store keeps it until a save.
+for saved in "60000 45000" "12000 9000"; do
+  read -r left top <<<"$saved"
+  printf '[frmMain]\nWindowState=" 0"\nLeft=" %s"\nTop=" %s"\nWidth=" 4905"\nHeight=" 3660"\n' \
+    "$left" "$top" >"$DV_CONF"
+  dv_start
+  dv_skip_splash
+  main=$(dv_main_window)
+  e2e_check "the store still holds Left $left" test "$(dv_setting Left)" = " $left"
+  dv_show "$main"
+  read -r fx fy fw fh <<<"$(dv_frame "$main")"
+  e2e_shot "10-brought-on-screen-from-$left"
+  e2e_check "saved at $left,$top: shown wholly on the screen, size kept ($fx $fy $fw $fh)" \
+    test "$fx" -ge 0 -a "$fy" -ge 0 -a $((fx + fw)) -le 1024 -a $((fy + fh)) -le 768 -a "$fw $fh" = "327 244"
+  kill -TERM "$DV_PID"
+  dv_wait_exit 10
+done
 
 e2e_summary

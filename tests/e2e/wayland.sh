@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A smoke run under a Wayland compositor (headless weston): Dayvane starts,
 # shows its window since there is no tray, keeps its placement as far as the
-# compositor lets a client, and ends in order on SIGTERM. (Weston takes no
+# compositor lets a client (size and state; the position, which a Wayland
+# client is not told, stays as it was stored), and ends in order on SIGTERM. (Weston takes no
 # synthetic input, so dates and menus are not used here.)
 set -u
 . "$(dirname "$0")/app.sh"
@@ -28,6 +29,8 @@ wl_count() {
 # The calendar's dates are dark blue (0,0,160) on the main window.
 calendar_shown() { wl_shot "$1" && [ "$(wl_count "$1" '#0000A0')" -gt 50 ]; }
 
+mkdir -p "$(dirname "$DV_CONF")"
+printf '[frmMain]\nWindowState=" 0"\nLeft=" 3015"\nTop=" 1830"\nWidth=" 4905"\nHeight=" 3660"\n' >"$DV_CONF"
 for run in 1 2; do
   dv_start
   e2e_wait_for 15 calendar_shown "0$run-shown"
@@ -39,5 +42,7 @@ for run in 1 2; do
   e2e_check "run $run: SIGTERM ends it with status 0 (got ${DV_STATUS:-none})" \
     test "${DV_STATUS:-1}" = 0
   e2e_check "run $run: the placement was saved" test -n "$(dv_setting Width)"
+  e2e_check "run $run: the stored position is untouched ($(dv_setting Left) $(dv_setting Top))" \
+    test "$(dv_setting Left)$(dv_setting Top)" = " 3015 1830"
 done
 e2e_summary

@@ -26,11 +26,27 @@ void OnSignal(int number) {
   [[maybe_unused]] const auto written = ::write(signal_pipe[1], &byte, 1);
 }
 
+// In a Wayland session with XWayland, Dayvane runs through XWayland unless
+// the user chose a platform: a native Wayland client can neither restore
+// its window's position nor put the editor's window in the corner. Returns
+// whether it chose.
+bool PreferXWayland() {
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+  };
+  if (set("QT_QPA_PLATFORM") || !set("DISPLAY") || !set("WAYLAND_DISPLAY")) return false;
+  return ::setenv("QT_QPA_PLATFORM", "xcb", 1) == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (const char* trace = std::getenv("DAYVANE_TRACE")) dv::OpenTrace(trace);
+  const bool chose_platform = PreferXWayland();
   QApplication app(argc, argv);
+  // The choice is this program's, not the editor's it starts.
+  if (chose_platform) ::unsetenv("QT_QPA_PLATFORM");
   QApplication::setApplicationName("dayvane");
   dv::qt::QtToolkit toolkit(app, dv::kProductTitle);
   // A Dayvane of this user with this program folder runs already: it shows

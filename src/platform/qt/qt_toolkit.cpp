@@ -79,7 +79,7 @@ QtToolkit::QtToolkit(QApplication& app, std::string title) : app_(app) {
   // each paint, in the tray too. The few small pixmaps this program draws
   // (icons, arrows) are made again at each paint at no measurable cost.
   QPixmapCache::setCacheLimit(0);
-  UseProgramArrows();
+  UseProgramStyle();
   const QFileInfo program(QCoreApplication::applicationFilePath());
   ProgramFolderFacts facts;
   facts.program_dir = QDir::cleanPath(program.absolutePath()).toStdString();

@@ -91,9 +91,17 @@ QIcon ArrowIcon(bool left, const QColor& color) {
 }
 
 // The application's style, but for the arrows the calendar asks it for as
-// it is built: the program's own, rather than a lookup in the icon theme.
-class ArrowStyle : public QProxyStyle {
+// it is built: the program's own, rather than a lookup in the icon theme;
+// and a date opens its note on a double click on every desktop, KDE's
+// single-click activation included (one click only selects).
+class ProgramStyle : public QProxyStyle {
  public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    if (hint == SH_ItemView_ActivateItemOnSingleClick) return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returned);
+  }
+
   QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
                      const QWidget* widget) const override {
     if (icon == SP_ArrowLeft || icon == SP_ArrowRight) {
@@ -153,6 +161,9 @@ void ApplyLook(QCalendarWidget* calendar, const CalendarLook& look) {
   }
 }
 
+// Whether the platform tells a window where it is (Wayland does not).
+bool PositionsKnown() { return !QGuiApplication::platformName().startsWith("wayland"); }
+
 QPixmap PixmapFrom(Bytes bytes, const char* format) {
   QPixmap pixmap;
   pixmap.loadFromData(bytes.data(), static_cast<uint>(bytes.size()), format);
@@ -180,7 +191,7 @@ QRect ToLogical(const QRect& r, qreal ratio) {
 
 }  // namespace
 
-void UseProgramArrows() { QApplication::setStyle(new ArrowStyle); }
+void UseProgramStyle() { QApplication::setStyle(new ProgramStyle); }
 
 FormWidget::FormWidget(QtWindow* owner, Qt::WindowFlags flags)
     : QWidget(nullptr, flags), owner(owner) {}
@@ -476,8 +487,12 @@ bool QtWindow::OnScreenNormal() const {
 }
 
 QRect QtWindow::Outer() const {
-  if (OnScreenNormal()) return ClientAsKnown().marginsAdded(frame_);
-  return normal_;
+  if (!OnScreenNormal()) return normal_;
+  QRect outer = ClientAsKnown().marginsAdded(frame_);
+  // A Wayland client is not told where its window is: the position stays
+  // the one it was given, never one it does not know.
+  if (!PositionsKnown()) outer.moveTopLeft(normal_.topLeft());
+  return outer;
 }
 
 Single QtWindow::Left() const { return PixelsToTwips(Outer().x(), tpp_); }
@@ -533,13 +548,16 @@ void QtWindow::SetVisible(bool value) {
   shown_ = true;
   // A placement that no screen shows (a monitor gone, a smaller screen) is
   // brought onto the nearest work area.
-  const QRect fitted = ToQRect(FitOnScreen(FromQRect(normal_), toolkit_.WorkAreas()));
-  if (fitted != normal_) normal_ = fitted;
+  QRect fitted = ToQRect(FitOnScreen(FromQRect(normal_), toolkit_.WorkAreas()));
+  // Where positions are not known, the stored one is kept as it is.
+  if (!PositionsKnown()) fitted.moveTopLeft(normal_.topLeft());
+  normal_ = fitted;
   ApplyNormalGeometry();
   // Until the window manager has framed and placed it, the window is where
   // the program put it.
-  placing_ = state_ == 0 && design_.border != Border::None;
+  placing_ = state_ == 0 && design_.border != Border::None && PositionsKnown();
   corrections_ = 0;
+  ++shows_;
   ShowInState();
   // A window shown for the first time is told its size; one shown again as
   // it was is not (a change of state or size tells it anyway).
@@ -615,6 +633,14 @@ void QtWindow::WidgetStateChanged() {
                                                                                      : 0;
   if (now == state_) return;
   const std::int16_t before = state_;
+  if (before == 0 && OnScreenNormal()) {
+    // Leaving the normal state, which keeps the normal bounds saved last:
+    // they are told once more as they are now, so that a move the window
+    // manager or the user made since is saved with them.
+    normal_ = Outer();
+    RaiseResize();
+    if (!shown_ || state_ != before) return;  // the program changed it meanwhile
+  }
   state_ = now;
   if (now == 0 && before != 0) {
     // Back to normal through the window manager, which may not know the
@@ -624,8 +650,9 @@ void QtWindow::WidgetStateChanged() {
     QTimer::singleShot(0, alive_.get(), [this, wanted] {
       normal_ = wanted;
       ApplyNormalGeometry();
-      placing_ = shown_ && state_ == 0 && design_.border != Border::None;
+      placing_ = shown_ && state_ == 0 && design_.border != Border::None && PositionsKnown();
       corrections_ = 0;
+      ++shows_;
     });
   }
   RaiseResize();
@@ -654,18 +681,27 @@ void QtWindow::CheckPlacement() {
   // Mapped, so placed: a frame not reported yet is the one expected.
   const QMargins real = FrameOnScreen().isNull() ? frame_ : FrameOnScreen();
   if (real != frame_) {
+    // The client was sized for another frame (one the window manager did
+    // not tell ahead, as KWin may not): sized again, so that the frame has
+    // the outer size the program asked for.
     frame_ = real;
     known_frame = real;
+    const QSize inner = normal_.marginsRemoved(frame_).size();
+    widget_->resize(std::max(1, ToLogical(inner.width(), dpr())),
+                    std::max(1, ToLogical(inner.height(), dpr())));
   }
   const QRect actual = ClientOnScreen().marginsAdded(frame_);
   if (actual.topLeft() == normal_.topLeft()) {
     placing_ = false;
     return;
   }
+  // A correction asked for is answered when the window has moved; until
+  // then the same stale position is seen again, and correcting it once more
+  // would add the same difference twice.
+  if (corrections_ > 0 && actual.topLeft() == corrected_from_) return;
   if (++corrections_ > 3) {
     // The window manager keeps it elsewhere: what it shows is the placement.
-    placing_ = false;
-    normal_ = actual;
+    AcceptPlacement();
     return;
   }
   // Asked in device pixels where the desktop allows it, so that a scaled
@@ -675,12 +711,24 @@ void QtWindow::CheckPlacement() {
   const QPoint shift = normal_.topLeft() - actual.topLeft();
   Trace("placement-corrected " + std::to_string(shift.x()) + " " + std::to_string(shift.y()));
   const qreal ratio = dpr();
-  if (corrections_ == 1) request_ = ClientOnScreen().topLeft();
+  if (corrections_ == 1) {
+    request_ = ClientOnScreen().topLeft();
+    // A window manager that never answers does not keep the window placing.
+    QTimer::singleShot(kPlacingLimitMs, alive_.get(), [this, shown = shows_] {
+      if (shown == shows_ && placing_) AcceptPlacement();
+    });
+  }
+  corrected_from_ = actual.topLeft();
   request_ += shift;
   if (!x11::MoveWindow(widget_, request_)) {
     widget_->move(widget_->pos() +
                   QPoint(ToLogical(shift.x(), ratio), ToLogical(shift.y(), ratio)));
   }
+}
+
+void QtWindow::AcceptPlacement() {
+  placing_ = false;
+  normal_ = ClientOnScreen().marginsAdded(frame_);
 }
 
 }  // namespace dv::qt

@@ -20,9 +20,10 @@ namespace dv::qt {
 
 class QtToolkit;
 
-// The calendar's month arrows are the program's own images (see ApplyLook);
-// installs the application style that gives them while calendars are built.
-void UseProgramArrows();
+// Installs the program's application style: the calendar's month arrows
+// are the program's own images (see ApplyLook), and item views activate on
+// a double click only.
+void UseProgramStyle();
 class QtWindow;
 
 // The top-level widget; forwards its events to the QtWindow.
@@ -120,6 +121,8 @@ class QtWindow : public Window {
   // Shown in normal state, where the program put it.
   bool OnScreenNormal() const;
   void CheckPlacement();
+  // Ends placing: where the window manager keeps the window is its place.
+  void AcceptPlacement();
   void BuildMenus();
   void BuildControls();
 
@@ -141,8 +144,12 @@ class QtWindow : public Window {
   bool placing_ = false;    // shown, but not yet seen where it was put
   bool painted_ = false;    // painted since it was last shown
   bool ever_shown_ = false;
-  int corrections_ = 0;  // moves made to bring the frame where it belongs
-  QPoint request_;       // where the last of them asked the window to go
+  int corrections_ = 0;    // moves made to bring the frame where it belongs
+  QPoint request_;         // where the last of them asked the window to go
+  QPoint corrected_from_;  // where the frame was when it was asked
+  unsigned shows_ = 0;     // times shown, to tell a later showing apart
+  // How long a shown window may take to reach its place.
+  static constexpr int kPlacingLimitMs = 2000;
 };
 
 }  // namespace dv::qt
