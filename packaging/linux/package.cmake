@@ -25,13 +25,24 @@ add_custom_command(
 add_custom_target(dayvane_manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/dayvane.1.gz)
 install(FILES ${CMAKE_BINARY_DIR}/dayvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The licence and the changelog where Debian keeps a package's documents
+# (a native package's changelog is changelog.gz).
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
+  COMMAND gzip -9nc ${DAYVANE_LINUX_PACKAGING}/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
+  DEPENDS ${DAYVANE_LINUX_PACKAGING}/changelog
+  VERBATIM)
+add_custom_target(dayvane_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+install(FILES ${DAYVANE_LINUX_PACKAGING}/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/dayvane)
+
 # The Debian package: the program in /usr/bin (which makes each user's
 # ~/Dayvane its notes folder), depending on Debian's Qt 6 libraries as
 # dpkg-shlibdeps finds them.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dayvane)
 set(CPACK_PACKAGE_VENDOR "Dayvane")
-set(CPACK_PACKAGE_CONTACT "Dayvane developers <dayvane@localhost>")
+set(CPACK_PACKAGE_CONTACT "Dayvane developers <team@dayvane.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "month calendar in the notification area, with a diary file per day")
 set(CPACK_PACKAGE_DESCRIPTION
     "Dayvane keeps a month calendar one double-click away in the notification area and\nturns it into a diary: a double-click on a date opens that day's notes file in\nthe text editor. The notes of each user are kept in ~/Dayvane.")

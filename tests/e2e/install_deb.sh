@@ -3,8 +3,8 @@
 # with dpkg -i, started through its menu entry's command, used (a double-
 # click on a date makes the note in ~/Dayvane of the test's HOME), started a
 # second time (which shows the running one), and removed with dpkg -r, which
-# leaves the notes. The menu entry and the metainfo must pass
-# desktop-file-validate and appstreamcli validate.
+# leaves the notes. The package must pass lintian without an error, the menu
+# entry and the metainfo desktop-file-validate and appstreamcli validate.
 #
 #   install_deb.sh DAYVANE BUILD_DIR [ARTIFACT_DIR]
 #
@@ -40,6 +40,10 @@ dpkg-deb -I "$deb" >"$E2E_ARTIFACTS/control.txt"
 depends=$(sed -n 's/^ Depends: //p' "$E2E_ARTIFACTS/control.txt")
 e2e_log "Depends: $depends"
 e2e_check "it depends on Debian's Qt 6 libraries" grep -q 'libqt6widgets6' <<<"$depends"
+lintian "$deb" >"$E2E_ARTIFACTS/lintian.log" 2>&1
+e2e_check "lintian finds no error ($(grep '^E:' "$E2E_ARTIFACTS/lintian.log" | cut -d' ' -f3 | sort -u | tr '\n' ' '))" \
+  eval '! grep -q "^E:" "$E2E_ARTIFACTS/lintian.log"'
+e2e_check "with the licence" eval 'dpkg-deb -c "$deb" | grep -q "usr/share/doc/dayvane/copyright$"'
 
 dpkg -i "$deb" >"$E2E_ARTIFACTS/dpkg-install.log" 2>&1 && INSTALLED=1
 e2e_check "dpkg -i installs it" test "$INSTALLED" = 1
