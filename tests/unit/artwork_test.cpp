@@ -167,12 +167,13 @@ TEST(Artwork, ProgramIconHoldsTheDesignAndImagesDrawnForEachSize) {
   // The first image is the designed one: under a directory of its own it is
   // the 766-byte icon file.
   const Icon design(file, 0);
-  Bytes single(file.begin(), file.begin() + 22);
+  Bytes single(22 + design.ImageSize());
+  std::copy_n(file.begin(), 22, single.begin());
   single[4] = 1;
   single[18] = 22;
   single[19] = single[20] = single[21] = 0;
-  single.insert(single.end(), file.begin() + static_cast<std::ptrdiff_t>(design.at),
-                file.begin() + static_cast<std::ptrdiff_t>(design.at + design.ImageSize()));
+  std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(design.at), design.ImageSize(),
+              single.begin() + 22);
   ExpectIconContainer(single);
   ExpectDesignedSheet(Icon(single));
 
