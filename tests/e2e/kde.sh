@@ -74,7 +74,17 @@ e2e_check "No keeps the program running" dv_running
 # 3. The frame is the same after each of five restarts: ended by SIGTERM,
 # or (the third) by Quit and Yes, started again, shown from the icon.
 before=$(dv_frame "$main")
-echo "start: $before" >"$E2E_ARTIFACTS/frames.txt"
+# kde_note_frame LABEL: the frame, KWin's frame extents (left right top
+# bottom) and the stored place (twips), in frames.txt.
+kde_note_frame() {
+  local l r t b
+  read -r _ _ _ _ _ _ _ _ l r t b <<<"$(e2e_geometry "$main")"
+  echo "$1: frame $(dv_frame "$main"), extents $l $r $t $b;" \
+    "stored Left$(dv_setting Left) Top$(dv_setting Top) Width$(dv_setting Width)" \
+    "Height$(dv_setting Height)" >>"$E2E_ARTIFACTS/frames.txt"
+}
+: >"$E2E_ARTIFACTS/frames.txt"
+kde_note_frame start
 for run in 1 2 3 4 5; do
   if [ "$run" = 3 ]; then
     box=$(kde_quit_menu "05-tray-menu-$run")
@@ -87,7 +97,7 @@ for run in 1 2 3 4 5; do
   e2e_check "restart $run: ended with status 0 (got ${DV_STATUS:-none})" test "${DV_STATUS:-1}" = 0
   kde_start
   e2e_wait_for 5 eval '[ "$(dv_frame "$main")" = "$before" ]'
-  echo "restart $run: $(dv_frame "$main")" >>"$E2E_ARTIFACTS/frames.txt"
+  kde_note_frame "restart $run"
   e2e_check "restart $run: the frame is where it was ($(dv_frame "$main") / $before)" \
     test "$(dv_frame "$main")" = "$before"
 done
