@@ -120,12 +120,14 @@ dv_setting() {
 dv_notes() { (cd "$DV_HOME" && ls -1 -- *.txt 2>/dev/null); }
 
 # dv_double_click_date WID: double-clicks a date in the middle of the grid of
-# the calendar in main window WID.
-dv_double_click_date() {
+# the calendar in main window WID; dv_click_date WID clicks it once.
+_dv_click_date() {
   local cx cy cw ch
-  read -r cx cy cw ch _ <<<"$(e2e_geometry "$1")"
-  xdotool mousemove $((cx + cw / 2)) $((cy + ch * 3 / 5)) sleep 0.3 click --repeat 2 --delay 80 1
+  read -r cx cy cw ch _ <<<"$(e2e_geometry "$1")"; shift
+  xdotool mousemove $((cx + cw / 2)) $((cy + ch * 3 / 5)) sleep 0.3 click "$@" 1
 }
+dv_double_click_date() { _dv_click_date "$1" --repeat 2 --delay 80; }
+dv_click_date() { _dv_click_date "$1"; }
 
 # dv_click_close WID: clicks the close button in the window manager's title
 # bar of WID (top right corner of the frame).

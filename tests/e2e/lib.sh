@@ -20,16 +20,35 @@ E2E_EDITOR_LOG=''
 
 e2e_log() { printf '[%s %s] %s\n' "$E2E_TEST" "$(date +%T)" "$*" >&2; }
 
-# e2e_init [ARTIFACT_DIR]: fresh HOME/XDG dirs, cleanup trap, artifact dir.
-e2e_init() {
-  E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/dayvane-e2e.XXXXXX")
-  E2E_ARTIFACTS=${1:-${E2E_ARTIFACTS:-$E2E_TMP/artifacts}}
-  mkdir -p "$E2E_ARTIFACTS" "$E2E_TMP/home" "$E2E_TMP/run"
+# Fresh HOME and XDG folders under E2E_TMP.
+_e2e_homes() {
+  mkdir -p "$E2E_TMP/home" "$E2E_TMP/run"
   chmod 700 "$E2E_TMP/run"
   export HOME="$E2E_TMP/home" XDG_RUNTIME_DIR="$E2E_TMP/run"
   export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
   export XDG_CACHE_HOME="$HOME/.cache" XDG_STATE_HOME="$HOME/.local/state"
   mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
+}
+
+# e2e_session_bus "$@": runs the calling test script again on a session bus
+# of its own (dbus-run-session), made once the throw-away HOME and XDG
+# folders are in place, so that the services the bus starts use them too.
+# Call it first; the script then goes on on that bus.
+e2e_session_bus() {
+  [ -z "${E2E_SESSION_BUS:-}" ] || return 0
+  E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/dayvane-e2e.XXXXXX")
+  _e2e_homes
+  E2E_SESSION_BUS=1 E2E_BUS_TMP=$E2E_TMP exec dbus-run-session -- bash "$0" "$@"
+}
+
+# e2e_init [ARTIFACT_DIR]: fresh HOME/XDG dirs (those of e2e_session_bus when
+# it ran), cleanup trap, artifact dir.
+e2e_init() {
+  E2E_TMP=${E2E_BUS_TMP:-$(mktemp -d "${TMPDIR:-/tmp}/dayvane-e2e.XXXXXX")}
+  unset E2E_BUS_TMP
+  E2E_ARTIFACTS=${1:-${E2E_ARTIFACTS:-$E2E_TMP/artifacts}}
+  mkdir -p "$E2E_ARTIFACTS"
+  _e2e_homes
   export QT_QPA_PLATFORM=xcb E2E_TMP E2E_ARTIFACTS
   # No session bus (unless the test made its own with dbus-run-session and
   # set E2E_SESSION_BUS): Qt then docks its tray icon through XEmbed, and
@@ -254,19 +273,55 @@ e2e_stop_panel() {
   e2e_wait_for 5 eval '! _e2e_sni_host'
 }
 
+_e2e_sni_host_registered() {
+  dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+    org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+    string:IsStatusNotifierHostRegistered 2>/dev/null | grep -q 'boolean true'
+}
+
+# e2e_start_kde: a Plasma 5 desktop on the test's session bus: KWin, kded5
+# (which serves the StatusNotifierWatcher) and plasmashell, whose panel's
+# system tray hosts StatusNotifierItems; waits for the window manager, for
+# the tray's host and for the panel. The session's variables stay set, so
+# that the program under test sees a KDE session too (and Qt its KDE theme).
+e2e_start_kde() {
+  export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
+  # No OpenGL in Xvfb: Qt Quick draws the shell's panel in software.
+  export QT_QUICK_BACKEND=software
+  # KWin without compositing and Plasma without animations: a window is on
+  # the screen (and in a screenshot) once it is mapped.
+  printf '[Compositing]\nEnabled=false\n' >>"$XDG_CONFIG_HOME/kwinrc"
+  printf '[KDE]\nAnimationDurationFactor=0\n' >>"$XDG_CONFIG_HOME/kdeglobals"
+  # The services that the bus starts (kglobalaccel, kactivitymanagerd,
+  # kscreen) need the display, which came after the bus.
+  dbus-update-activation-environment DISPLAY XDG_CURRENT_DESKTOP KDE_FULL_SESSION \
+    KDE_SESSION_VERSION QT_QUICK_BACKEND
+  e2e_spawn kwin kwin_x11 --replace
+  e2e_wait_for 20 _e2e_wm_ready || { e2e_log "kwin_x11 did not start"; return 1; }
+  e2e_spawn kded5 kded5
+  e2e_wait_for 20 _e2e_sni_host || { e2e_log "kded5 serves no StatusNotifierWatcher"; return 1; }
+  e2e_spawn plasmashell plasmashell --no-respawn
+  E2E_PANEL_PID=$E2E_LAST_PID
+  e2e_wait_for 90 _e2e_sni_host_registered ||
+    { e2e_log "plasmashell's tray hosts no StatusNotifierItems"; return 1; }
+  e2e_wait_window_type DOCK 30 >/dev/null || { e2e_log "plasmashell shows no panel"; return 1; }
+  e2e_log "Plasma is up after $SECONDS s"
+}
+
 # e2e_sni ARGS: the StatusNotifierItem calls a host makes (see sni.py).
 e2e_sni() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/sni.py" "$@"; }
 
-# e2e_panel_icon_pos: "X Y" of the program's icon in the panel's
-# notification area, which comes first in the panel at the bottom of the
-# screen: the centre of the pure blue (0,0,255) day cells of its artwork.
+# e2e_panel_icon_pos [LEFT WIDTH]: "X Y" of the program's icon in the
+# panel's notification area in the panel at the bottom of the screen, which
+# comes first there (Xfce) or is found between LEFT and LEFT + WIDTH: the
+# centre of the pure blue (0,0,255) day cells of its artwork.
 e2e_panel_icon_pos() {
-  local height
+  local height left=${1:-0}
   height=$(xdpyinfo | sed -n 's/.*dimensions: *[0-9]*x\([0-9]*\) .*/\1/p')
-  import -display "$DISPLAY" -window root -crop "120x80+0+$((height - 80))" \
+  import -display "$DISPLAY" -window root -crop "${2:-120}x80+$left+$((height - 80))" \
     "$E2E_TMP/panel.png" 2>/dev/null || return 1
-  convert "$E2E_TMP/panel.png" txt:- 2>/dev/null | awk -v off=$((height - 80)) -F'[,:]' '
-    /#0000FF/ { x = $1 + 0; y = $2 + off
+  convert "$E2E_TMP/panel.png" txt:- 2>/dev/null | awk -v left="$left" -v off=$((height - 80)) -F'[,:]' '
+    /#0000FF/ { x = $1 + left; y = $2 + off
       if (n == 0 || x < x0) x0 = x; if (x > x1) x1 = x
       if (n == 0 || y < y0) y0 = y; if (y > y1) y1 = y; n++ }
     END { if (n < 4) exit 1; print int((x0 + x1) / 2), int((y0 + y1) / 2) }'

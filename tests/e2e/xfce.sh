@@ -6,9 +6,8 @@
 # device-pixel size, a frame that stays put across restarts, the editor's
 # window, SIGHUP, and the panel dying while the window is hidden.
 set -u
-if [ -z "${E2E_SESSION_BUS:-}" ]; then
-  E2E_SESSION_BUS=1 exec dbus-run-session -- bash "$0" "$@"
-fi
+. "$(dirname "$0")/lib.sh"
+e2e_session_bus "$@"
 . "$(dirname "$0")/app.sh"
 e2e_start_x && e2e_start_xfce || exit 1
 scale=$((${E2E_DPI:-96} / 96))
