@@ -37,16 +37,20 @@ after=$(dv_frame "$main")
 e2e_shot 02-reopened
 e2e_check "reopened with the same frame ($before / $after)" test "$before" = "$after"
 
-# Moved by the window manager, then minimised: the store holds where it was
-# moved to at once, not at the exit only. Quit then: at the next
-# double-click it is back, normal, at these bounds.
+# Moved by the window manager: the store holds where it was moved to once
+# the move settles, not at the exit only, and still after a minimise. Quit
+# then: at the next double-click it is back, normal, at these bounds.
 xdotool windowmove "$main" 200 120
 e2e_wait_settled "$main" "$after"
 before=$(dv_frame "$main")
+# stored_at FRAME: the stored Left and Top of that frame.
+stored_at() { echo " $(($(cut -d' ' -f1 <<<"$1") * 15))  $(($(cut -d' ' -f2 <<<"$1") * 15))"; }
+e2e_wait_for 2 eval '[ "$(dv_setting Left) $(dv_setting Top)" = "$(stored_at "$before")" ]'
+e2e_check "moved, the store holds the moved frame ($(dv_setting Left) $(dv_setting Top) / $before)" \
+  test "$(dv_setting Left) $(dv_setting Top)" = "$(stored_at "$before")"
 xdotool windowminimize "$main"
 e2e_wait_for 5 eval "[ \"\$(e2e_wm_state $main)\" = Withdrawn ]"
-e2e_check "minimised, the store holds the moved frame ($(dv_setting Left) $(dv_setting Top) / $before)" \
-  test "$(dv_setting Left)$(dv_setting Top)" = " $(($(cut -d' ' -f1 <<<"$before") * 15)) $(($(cut -d' ' -f2 <<<"$before") * 15))"
+e2e_check "and so it does once minimised" test "$(dv_setting Left) $(dv_setting Top)" = "$(stored_at "$before")"
 dv_quit
 e2e_check "the minimised state was stored" test "$(dv_setting WindowState)" = " 1"
 dv_start

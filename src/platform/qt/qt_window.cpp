@@ -471,15 +471,18 @@ QRect QtWindow::ClientAsKnown() const {
   return known;
 }
 
-QMargins QtWindow::FrameOnScreen() const {
-  if (design_.border == Border::None) return {};
+std::optional<QMargins> QtWindow::FrameOnScreen() const {
+  if (design_.border == Border::None) return QMargins();
   if (auto extents = x11::FrameExtents(widget_)) return *extents;
+  // On X11 the window manager has not framed the window yet.
+  if (QGuiApplication::platformName() == "xcb") return std::nullopt;
   const QRect frame = widget_->frameGeometry();
   const QRect inner = widget_->geometry();
   const qreal ratio = dpr();
-  return {ToDevice(inner.left() - frame.left(), ratio), ToDevice(inner.top() - frame.top(), ratio),
-          ToDevice(frame.right() - inner.right(), ratio),
-          ToDevice(frame.bottom() - inner.bottom(), ratio)};
+  return QMargins(ToDevice(inner.left() - frame.left(), ratio),
+                  ToDevice(inner.top() - frame.top(), ratio),
+                  ToDevice(frame.right() - inner.right(), ratio),
+                  ToDevice(frame.bottom() - inner.bottom(), ratio));
 }
 
 bool QtWindow::OnScreenNormal() const {
@@ -553,11 +556,7 @@ void QtWindow::SetVisible(bool value) {
   if (!PositionsKnown()) fitted.moveTopLeft(normal_.topLeft());
   normal_ = fitted;
   ApplyNormalGeometry();
-  // Until the window manager has framed and placed it, the window is where
-  // the program put it.
-  placing_ = state_ == 0 && design_.border != Border::None && PositionsKnown();
-  corrections_ = 0;
-  ++shows_;
+  StartPlacing();
   ShowInState();
   // A window shown for the first time is told its size; one shown again as
   // it was is not (a change of state or size tells it anyway).
@@ -622,7 +621,23 @@ void QtWindow::WidgetResized() {
 void QtWindow::WidgetMoved() {
   if (!shown_ || !widget_->isVisible()) return;
   CheckPlacement();
-  if (OnScreenNormal()) normal_ = Outer();
+  if (!OnScreenNormal()) return;
+  const QPoint before = normal_.topLeft();
+  normal_ = Outer();
+  if (normal_.topLeft() == before) return;
+  // Moved by the window manager or the user: once the moves settle, the
+  // window tells its bounds as a resize does, so that what is saved (also
+  // at a later minimise, which keeps the normal bounds saved last) is where
+  // the window is.
+  if (moved_ == nullptr) {
+    moved_ = new QTimer(alive_.get());
+    moved_->setSingleShot(true);
+    moved_->setInterval(kMoveSettleMs);
+    QObject::connect(moved_, &QTimer::timeout, alive_.get(), [this] {
+      if (OnScreenNormal()) RaiseResize();
+    });
+  }
+  moved_->start();
 }
 
 void QtWindow::WidgetStateChanged() {
@@ -633,14 +648,6 @@ void QtWindow::WidgetStateChanged() {
                                                                                      : 0;
   if (now == state_) return;
   const std::int16_t before = state_;
-  if (before == 0 && OnScreenNormal()) {
-    // Leaving the normal state, which keeps the normal bounds saved last:
-    // they are told once more as they are now, so that a move the window
-    // manager or the user made since is saved with them.
-    normal_ = Outer();
-    RaiseResize();
-    if (!shown_ || state_ != before) return;  // the program changed it meanwhile
-  }
   state_ = now;
   if (now == 0 && before != 0) {
     // Back to normal through the window manager, which may not know the
@@ -650,9 +657,7 @@ void QtWindow::WidgetStateChanged() {
     QTimer::singleShot(0, alive_.get(), [this, wanted] {
       normal_ = wanted;
       ApplyNormalGeometry();
-      placing_ = shown_ && state_ == 0 && design_.border != Border::None && PositionsKnown();
-      corrections_ = 0;
-      ++shows_;
+      StartPlacing();
     });
   }
   RaiseResize();
@@ -669,23 +674,33 @@ void QtWindow::WidgetPainted() {
   CheckPlacement();
 }
 
+void QtWindow::StartPlacing() {
+  // Until the window manager has framed and placed it, the window is where
+  // the program put it.
+  placing_ = shown_ && state_ == 0 && design_.border != Border::None && PositionsKnown();
+  corrections_ = 0;
+  if (!placing_) return;
+  // A window manager that never gets it there (or never tells its frame)
+  // does not keep it placing: where it shows the window is its place.
+  QTimer::singleShot(kPlacingLimitMs, alive_.get(), [this, shown = ++shows_] {
+    if (shown == shows_ && placing_) AcceptPlacement();
+  });
+}
+
 void QtWindow::CheckPlacement() {
-  // Window managers differ in when they report the frame (before or after
-  // mapping) and in whether a new window's requested position is its
-  // frame's corner or its client's. Once the window is on screen with its
-  // frame known, the frame is compared with where the program put it and
-  // moved by the difference.
   if (!placing_ || !widget_->isVisible() || state_ != 0) return;
   // Not mapped yet: a later configure event or paint comes.
   if (!x11::Viewable(widget_).value_or(true)) return;
-  // Mapped, so placed: a frame not reported yet is the one expected.
-  const QMargins real = FrameOnScreen().isNull() ? frame_ : FrameOnScreen();
-  if (real != frame_) {
-    // The client was sized for another frame (one the window manager did
-    // not tell ahead, as KWin may not): sized again, so that the frame has
-    // the outer size the program asked for.
-    frame_ = real;
-    known_frame = real;
+  // Window managers differ in when they report the frame (before mapping,
+  // or well after it as KWin may) and in whether a new window's requested
+  // position is its frame's corner or its client's. Once the frame is
+  // reported, the window is framed and placed: its client is sized for that
+  // frame and the frame moved to where the program put it.
+  const std::optional<QMargins> reported = FrameOnScreen();
+  if (!reported) return;
+  if (*reported != frame_) {
+    frame_ = *reported;
+    known_frame = frame_;
     const QSize inner = normal_.marginsRemoved(frame_).size();
     widget_->resize(std::max(1, ToLogical(inner.width(), dpr())),
                     std::max(1, ToLogical(inner.height(), dpr())));
@@ -700,7 +715,6 @@ void QtWindow::CheckPlacement() {
   // would add the same difference twice.
   if (corrections_ > 0 && actual.topLeft() == corrected_from_) return;
   if (++corrections_ > 3) {
-    // The window manager keeps it elsewhere: what it shows is the placement.
     AcceptPlacement();
     return;
   }
@@ -710,17 +724,11 @@ void QtWindow::CheckPlacement() {
   // request by the remaining difference gets there.
   const QPoint shift = normal_.topLeft() - actual.topLeft();
   Trace("placement-corrected " + std::to_string(shift.x()) + " " + std::to_string(shift.y()));
-  const qreal ratio = dpr();
-  if (corrections_ == 1) {
-    request_ = ClientOnScreen().topLeft();
-    // A window manager that never answers does not keep the window placing.
-    QTimer::singleShot(kPlacingLimitMs, alive_.get(), [this, shown = shows_] {
-      if (shown == shows_ && placing_) AcceptPlacement();
-    });
-  }
+  if (corrections_ == 1) request_ = ClientOnScreen().topLeft();
   corrected_from_ = actual.topLeft();
   request_ += shift;
   if (!x11::MoveWindow(widget_, request_)) {
+    const qreal ratio = dpr();
     widget_->move(widget_->pos() +
                   QPoint(ToLogical(shift.x(), ratio), ToLogical(shift.y(), ratio)));
   }
@@ -728,6 +736,7 @@ void QtWindow::CheckPlacement() {
 
 void QtWindow::AcceptPlacement() {
   placing_ = false;
+  if (const auto reported = FrameOnScreen()) frame_ = *reported;
   normal_ = ClientOnScreen().marginsAdded(frame_);
 }
 

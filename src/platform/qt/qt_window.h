@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/window.h"
@@ -15,6 +16,7 @@
 class QCalendarWidget;
 class QMenu;
 class QMenuBar;
+class QTimer;
 
 namespace dv::qt {
 
@@ -117,9 +119,13 @@ class QtWindow : public Window {
   QRect ClientOnScreen() const;
   // The client area as the program last asked for it or saw it reported.
   QRect ClientAsKnown() const;
-  QMargins FrameOnScreen() const;
+  // The frame as the window manager reports it; none until it has framed
+  // the window.
+  std::optional<QMargins> FrameOnScreen() const;
   // Shown in normal state, where the program put it.
   bool OnScreenNormal() const;
+  // Placing: from showing until the frame is where the program put it.
+  void StartPlacing();
   void CheckPlacement();
   // Ends placing: where the window manager keeps the window is its place.
   void AcceptPlacement();
@@ -147,9 +153,11 @@ class QtWindow : public Window {
   int corrections_ = 0;    // moves made to bring the frame where it belongs
   QPoint request_;         // where the last of them asked the window to go
   QPoint corrected_from_;  // where the frame was when it was asked
-  unsigned shows_ = 0;     // times shown, to tell a later showing apart
+  unsigned shows_ = 0;     // times placing started, to tell a later one apart
   // How long a shown window may take to reach its place.
   static constexpr int kPlacingLimitMs = 2000;
+  QTimer* moved_ = nullptr;  // runs while moves settle
+  static constexpr int kMoveSettleMs = 200;
 };
 
 }  // namespace dv::qt
