@@ -1,5 +1,5 @@
 # End-to-end tests: the real program in Xvfb with openbox (and a tray host),
-# and on an Xfce desktop at 96 and 192 dpi, driven with xdotool and the
+# on an Xfce desktop at 96 and 192 dpi and on GNOME Shell, driven with xdotool and the
 # calls a tray host makes. Screenshots go to e2e-artifacts/<test>/.
 # The sanitizer build runs the start-up, tray and signal tests, so that a
 # fault at exit fails them.
@@ -28,6 +28,12 @@ if(NOT DAYVANE_SANITIZE)
     set_tests_properties(e2e_xfce_${dpi} PROPERTIES TIMEOUT 300 LABELS e2e RUN_SERIAL TRUE
                          ENVIRONMENT "E2E_DPI=${dpi};E2E_SCREEN=${screen}")
   endforeach()
+  # GNOME Shell (X11) with the AppIndicator extension as the tray host.
+  add_test(NAME e2e_gnome
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/gnome.sh $<TARGET_FILE:dayvane>
+                   ${CMAKE_BINARY_DIR}/e2e-artifacts/gnome)
+  set_tests_properties(e2e_gnome PROPERTIES TIMEOUT 400 LABELS e2e RUN_SERIAL TRUE
+                       ENVIRONMENT "E2E_DPI=96;E2E_SCREEN=1024x768x24")
 endif()
 
 # The Debian package: made from this build, installed with dpkg, used and

@@ -45,8 +45,9 @@ e2e_session_bus() {
 # e2e_init [ARTIFACT_DIR]: fresh HOME/XDG dirs (or those that
 # e2e_session_bus made), cleanup trap, artifact dir.
 e2e_init() {
-  [ -n "${E2E_SESSION_BUS:-}" ] && [ -n "${E2E_TMP:-}" ] && [ -d "$E2E_TMP/home" ] ||
+  if [ -z "${E2E_SESSION_BUS:-}" ] || [ ! -d "${E2E_TMP:-/nonexistent}/home" ]; then
     _e2e_make_home
+  fi
   E2E_ARTIFACTS=${1:-${E2E_ARTIFACTS:-$E2E_TMP/artifacts}}
   mkdir -p "$E2E_ARTIFACTS"
   export QT_QPA_PLATFORM=xcb E2E_ARTIFACTS
