@@ -103,11 +103,14 @@ e2e_check "No keeps the program running" dv_running
 # opens it in the editor.
 read -r cx cy cw ch _ <<<"$(e2e_geometry "$main")"
 xdotool mousemove $((cx + cw / 2)) $((cy + ch * 3 / 5)) sleep 0.3 click 1
-e2e_check "one click on a date makes no notes file" e2e_stays 1 eval '[ -z "$(dv_notes)" ]'
+e2e_check "one click on a date makes no notes file and starts no editor" \
+  e2e_stays 1 eval '[ -z "$(dv_notes)" ] && [ "$(e2e_editor_calls)" = 0 ]'
 dv_double_click_date "$main"
 e2e_wait_for 5 eval '[ -n "$(dv_notes)" ]'
 e2e_check "a double click on it makes one ($(dv_notes | tr '\n' ' '))" test -n "$(dv_notes)"
-e2e_check "and opens it in the editor" e2e_wait_for 10 eval '[ "$(e2e_editor_calls)" -ge 1 ]'
+e2e_wait_for 10 eval '[ "$(e2e_editor_calls)" -ge 1 ]'
+e2e_check "and opens it in the editor ($(cat "$E2E_EDITOR_LOG"))" \
+  grep -qE "argv=(.*/)?$(dv_notes | head -n1)\$" "$E2E_EDITOR_LOG"
 e2e_shot 06-date
 
 # 6. Ended and started again, shown from the icon, the frame is where it was.
