@@ -300,6 +300,11 @@ e2e_start_gnome() {
   e2e_spawn gnome-shell env LIBGL_ALWAYS_SOFTWARE=1 gnome-shell --x11 --replace
   e2e_wait_for 60 _e2e_wm_ready || { e2e_log "gnome-shell did not start"; return 1; }
   e2e_wait_for 60 _e2e_sni_host || { e2e_log "GNOME Shell hosts no StatusNotifierItems"; return 1; }
+  # The settings daemon's part that tells X clients the desktop's scale and
+  # resolution (XSETTINGS), as in a GNOME session.
+  e2e_spawn gsd-xsettings /usr/libexec/gsd-xsettings
+  e2e_wait_for 20 eval '[ "$(e2e_selection_owner _XSETTINGS_S0)" != 0 ]' ||
+    { e2e_log "gsd-xsettings did not start"; return 1; }
   # Escape closes the overview that the shell opens at start (once it takes
   # keys).
   e2e_wait_for 30 _e2e_overview_shown || e2e_log "no overview at start"
