@@ -20,6 +20,7 @@ dv_placement_log() { grep placement "$DAYVANE_TRACE" | tr '\n' ';'; }
 # the window to be shown.
 dv_show_from_topbar() {
   local shown
+  dv_wait_trace main-loaded 1 || return 1
   shown=$(dv_trace_count "shown frmMain")
   e2e_topbar_double_click
   e2e_wait_for 5 e2e_is_mapped "$1" && dv_wait_trace "shown frmMain" $((shown + 1)) 5
@@ -118,6 +119,7 @@ before=$(dv_frame "$main")
 kill -TERM "$DV_PID"
 dv_wait_exit 5
 e2e_check "SIGTERM ends it with status 0 (got ${DV_STATUS:-none})" test "${DV_STATUS:-1}" = 0
+e2e_check "and its icon leaves the top bar" e2e_wait_for 10 eval '! e2e_topbar_icon_pos'
 dv_start
 dv_skip_splash
 main=$(dv_main_window)
