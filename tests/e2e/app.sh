@@ -164,3 +164,15 @@ dv_frame() {
   read -r _ _ _ _ fx fy fw fh _ <<<"$(e2e_geometry "$1")"
   echo "$fx $fy $fw $fh"
 }
+
+# dv_drag_title WID DX DY: drags window WID by its title bar (real button
+# and pointer motion) by DX, DY.
+dv_drag_title() {
+  local fx fy fw t i
+  read -r _ _ _ _ fx fy fw _ _ _ t _ <<<"$(e2e_geometry "$1")"
+  xdotool mousemove $((fx + fw / 3)) $((fy + t / 2)) sleep 0.2 mousedown 1
+  for i in 1 2 3 4 5 6 7 8 9 10; do
+    xdotool sleep 0.03 mousemove $((fx + fw / 3 + $2 * i / 10)) $((fy + t / 2 + $3 * i / 10))
+  done
+  xdotool sleep 0.2 mouseup 1
+}

@@ -1,6 +1,7 @@
 # End-to-end tests: the real program in Xvfb with openbox (and a tray host),
-# on an Xfce desktop at 96 and 192 dpi and on a KDE Plasma one at 192 dpi,
-# driven with xdotool and the calls a tray host makes. Screenshots go to e2e-artifacts/<test>/.
+# on an Xfce desktop at 96 and 192 dpi, on GNOME Shell and on KDE Plasma at
+# 192 dpi, driven with xdotool and the calls a tray host makes. Screenshots
+# go to e2e-artifacts/<test>/.
 # The sanitizer build runs the start-up, tray and signal tests, so that a
 # fault at exit fails them.
 if(DAYVANE_SANITIZE)
@@ -34,6 +35,12 @@ if(NOT DAYVANE_SANITIZE)
                    ${CMAKE_BINARY_DIR}/e2e-artifacts/kde_192)
   set_tests_properties(e2e_kde_192 PROPERTIES TIMEOUT 400 LABELS e2e RUN_SERIAL TRUE
                        ENVIRONMENT "E2E_DPI=192;E2E_SCREEN=2560x1600x24")
+  # GNOME Shell (X11) with the AppIndicator extension as the tray host.
+  add_test(NAME e2e_gnome
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/gnome.sh $<TARGET_FILE:dayvane>
+                   ${CMAKE_BINARY_DIR}/e2e-artifacts/gnome)
+  set_tests_properties(e2e_gnome PROPERTIES TIMEOUT 400 LABELS e2e RUN_SERIAL TRUE
+                       ENVIRONMENT "E2E_DPI=96;E2E_SCREEN=1024x768x24")
 endif()
 
 # The Debian package: made from this build, installed with dpkg, used and

@@ -308,23 +308,106 @@ e2e_start_kde() {
   e2e_log "Plasma is up after $SECONDS s"
 }
 
+_e2e_overview_shown() {
+  gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+    --method org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive 2>/dev/null |
+    grep -q true
+}
+
+# e2e_start_gnome: GNOME Shell as the X11 window manager and compositor (Mesa's
+# software renderer) on the session bus that the test runs in
+# (e2e_session_bus), with the AppIndicator extension as the tray host at
+# the scale of E2E_DPI; waits for the host and closes the overview that the
+# shell shows at start.
+e2e_start_gnome() {
+  local bus="$E2E_TMP/system-bus" i
+  # The shell gives up without a system bus: a bus of the test's own stands in.
+  e2e_spawn system-bus dbus-daemon --session --nofork --address="unix:path=$bus"
+  export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$bus"
+  e2e_wait_for 10 test -S "$bus" || { e2e_log "no stand-in system bus"; return 1; }
+  gsettings set org.gnome.shell disable-user-extensions false
+  gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
+  # No banners (running as root gets one) over the top bar and the windows.
+  gsettings set org.gnome.desktop.notifications show-banners false
+  gsettings set org.gnome.desktop.interface scaling-factor $((${E2E_DPI:-96} / 96))
+  export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_TYPE=x11
+  e2e_spawn gnome-shell env LIBGL_ALWAYS_SOFTWARE=1 gnome-shell --x11 --replace
+  e2e_wait_for 60 _e2e_wm_ready || { e2e_log "gnome-shell did not start"; return 1; }
+  e2e_wait_for 60 _e2e_sni_host || { e2e_log "GNOME Shell hosts no StatusNotifierItems"; return 1; }
+  # The settings daemon's part that tells X clients the desktop's scale and
+  # resolution (XSETTINGS), as in a GNOME session.
+  e2e_spawn gsd-xsettings /usr/libexec/gsd-xsettings
+  e2e_wait_for 20 eval '[ "$(e2e_selection_owner _XSETTINGS_S0)" != 0 ]' ||
+    { e2e_log "gsd-xsettings did not start"; return 1; }
+  # Escape closes the overview that the shell opens at start (once it takes
+  # keys).
+  e2e_wait_for 30 _e2e_overview_shown || e2e_log "no overview at start"
+  for i in 1 2 3 4 5 6 7 8 9 10; do
+    xdotool key Escape
+    e2e_wait_for 3 eval '! _e2e_overview_shown' && return 0
+  done
+  e2e_log "the overview stays"; return 1
+}
+
+# e2e_topbar_icon_pos: "X Y" of the program's icon in GNOME's top bar (its
+# right half, above the work area).
+_e2e_topbar_height() { xprop -root _NET_WORKAREA | sed -n 's/.* = [0-9]*, \([0-9]*\),.*/\1/p'; }
+e2e_topbar_icon_pos() {
+  local width bar
+  read -r width _ < <(e2e_screen_size)
+  bar=$(_e2e_topbar_height)
+  [ "${bar:-0}" -gt 0 ] && e2e_blue_centre $((width / 2)) 0 $((width / 2)) "$bar"
+}
+
+# e2e_topbar_click [XDOTOOL CLICK ARGS]: clicks the program's icon in the top bar.
+e2e_topbar_click() {
+  local x y
+  read -r x y < <(e2e_topbar_icon_pos) || { e2e_log "no icon in the top bar"; return 1; }
+  xdotool mousemove "$x" "$y" sleep 0.2 click "${@:-1}"
+}
+# e2e_topbar_menu: one click on the program's icon in the top bar; waits
+# until the shell draws a menu below it.
+e2e_topbar_menu() {
+  local x y bar area diff
+  read -r x y < <(e2e_topbar_icon_pos) || { e2e_log "no icon in the top bar"; return 1; }
+  bar=$(_e2e_topbar_height)
+  area="$((4 * bar))x$((bar))+$((x - 3 * bar))+$((bar + bar / 4))"
+  import -display "$DISPLAY" -window root -crop "$area" "$E2E_TMP/no-menu.png" 2>/dev/null || return 1
+  xdotool mousemove "$x" "$y" sleep 0.2 click 1
+  _e2e_menu_drawn() {
+    import -display "$DISPLAY" -window root -crop "$area" "$E2E_TMP/menu.png" 2>/dev/null &&
+      diff=$(compare -metric AE "$E2E_TMP/no-menu.png" "$E2E_TMP/menu.png" null: 2>&1)
+    [ "${diff%% *}" != 0 ]
+  }
+  e2e_wait_for 5 _e2e_menu_drawn || { e2e_log "no menu below the icon"; return 1; }
+}
+e2e_topbar_double_click() { e2e_topbar_click --repeat 2 --delay 80 1; }
+
 # e2e_sni ARGS: the StatusNotifierItem calls a host makes (see sni.py).
 e2e_sni() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/sni.py" "$@"; }
 
-# e2e_panel_icon_pos [LEFT WIDTH]: "X Y" of the program's icon in the
-# panel's notification area in the panel at the bottom of the screen, which
-# comes first there (Xfce) or is found between LEFT and LEFT + WIDTH: the
-# centre of the pure blue (0,0,255) day cells of its artwork.
-e2e_panel_icon_pos() {
-  local height left=${1:-0}
-  height=$(xdpyinfo | sed -n 's/.*dimensions: *[0-9]*x\([0-9]*\) .*/\1/p')
-  import -display "$DISPLAY" -window root -crop "${2:-120}x80+$left+$((height - 80))" \
-    "$E2E_TMP/panel.png" 2>/dev/null || return 1
-  convert "$E2E_TMP/panel.png" txt:- 2>/dev/null | awk -v left="$left" -v off=$((height - 80)) -F'[,:]' '
-    /#0000FF/ { x = $1 + left; y = $2 + off
+# e2e_blue_centre X Y W H: "X Y" of the centre of the blue day cells of the
+# program's icon artwork (pure blue, which a host may dim a little) inside
+# that rectangle of the screen.
+e2e_blue_centre() {
+  import -display "$DISPLAY" -window root -crop "$3x$4+$1+$2" "$E2E_TMP/icon-area.png" 2>/dev/null || return 1
+  convert "$E2E_TMP/icon-area.png" -depth 8 txt:- 2>/dev/null | awk -v ox="$1" -v oy="$2" -F'[,:() ]+' '
+    NR > 1 && $5 >= 192 && $3 <= 48 && $4 <= 48 { x = $1 + ox; y = $2 + oy
       if (n == 0 || x < x0) x0 = x; if (x > x1) x1 = x
       if (n == 0 || y < y0) y0 = y; if (y > y1) y1 = y; n++ }
     END { if (n < 4) exit 1; print int((x0 + x1) / 2), int((y0 + y1) / 2) }'
+}
+
+# e2e_screen_size: "W H" of the screen.
+e2e_screen_size() { xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) .*/\1 \2/p'; }
+
+# e2e_panel_icon_pos [LEFT WIDTH]: "X Y" of the program's icon in the
+# notification area of the panel at the bottom of the screen, which comes
+# first there (Xfce) or is found between LEFT and LEFT + WIDTH (KDE).
+e2e_panel_icon_pos() {
+  local height
+  read -r _ height < <(e2e_screen_size)
+  e2e_blue_centre "${1:-0}" $((height - 80)) "${2:-120}" 80
 }
 
 e2e_stop_tray() {
@@ -410,6 +493,18 @@ e2e_geometry() {
 
 # e2e_shot NAME: whole screen to $E2E_ARTIFACTS/NAME.png.
 e2e_shot() { import -display "$DISPLAY" -window root "$E2E_ARTIFACTS/$1.png"; }
+
+# e2e_wait_drawn WID BEFORE [TIMEOUT]: waits until the screen under window
+# WID differs from the screenshot BEFORE (of the whole screen, taken before
+# WID came): a compositing window manager shows a window once it is drawn.
+e2e_wait_drawn() {
+  local x y w h
+  read -r x y w h _ <<<"$(e2e_geometry "$1")"
+  [ -n "${h:-}" ] || return 1
+  convert "$2" -crop "${w}x${h}+${x}+${y}" +repage "$E2E_TMP/undrawn.png" || return 1
+  e2e_wait_for "${3:-5}" eval "import -display \"\$DISPLAY\" -window root -crop ${w}x${h}+${x}+${y} +repage \"\$E2E_TMP/drawn.png\" &&
+    ! compare -metric AE \"\$E2E_TMP/undrawn.png\" \"\$E2E_TMP/drawn.png\" null:"
+}
 
 # e2e_tray_icon_pos [PATTERN]: "X Y WID" of the first icon docked in
 # trayer (optionally the first whose xwininfo line matches PATTERN, e.g. its
