@@ -64,7 +64,7 @@ std::string PrivateFolder(std::string* problem) {
       st.st_uid == uid && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0) {
     return runtime.toStdString();
   }
-  const std::string folder =
+  std::string folder =
       QFile::encodeName(QDir::tempPath()).toStdString() + "/dayvane-" + std::to_string(uid);
   if (::mkdir(folder.c_str(), 0700) == 0) {
     // Made just now: the mask may have taken bits of the owner's, nobody
