@@ -9,6 +9,8 @@
 set -u
 . "$(dirname "$0")/app.sh"
 e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+# What the starts write is checked: none of an earlier run's.
+rm -f "$E2E_ARTIFACTS"/second.log "$E2E_ARTIFACTS"/dayvane-*.log
 # A desktop session's usual limit of descriptors for the programs started.
 ulimit -Sn 1024
 
