@@ -31,7 +31,7 @@ dv_check_ms() {
 # Both run until they are killed (the function becomes the Python process).
 peer() {
   exec /usr/bin/python3 - "$@" <<'EOF'
-import os, resource, signal, socket, sys
+import resource, signal, socket, sys
 mode, path = sys.argv[1], sys.argv[2]
 if mode == "hold":
     n = int(sys.argv[3])
