@@ -3,12 +3,63 @@
 # one's window (as a double-click on its icon does) and ends at once with
 # status 0, also while the splash is still up; a program killed with SIGKILL
 # leaves nothing that blocks the next start; two program folders run side
-# by side.
+# by side. Neither a client that holds many connections open, nor a lock
+# file left empty, nor a socket or lock another user planted in the shared
+# temporary folder delays a start or makes a second copy.
 set -u
 . "$(dirname "$0")/app.sh"
 e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+# What the starts write is checked: none of an earlier run's.
+rm -f "$E2E_ARTIFACTS"/second.log "$E2E_ARTIFACTS"/dayvane-*.log
+# A desktop session's usual limit of descriptors for the programs started.
+ulimit -Sn 1024
 
 now_ms() { date +%s%3N; }
+
+# dv_check_ms: how long the latest start took to find out whether another
+# one runs, from its milestones.
+dv_check_ms() {
+  local from to
+  from=$(dv_trace_last instance-check)
+  to=$(dv_trace_last "${1:-instance-listening}")
+  [ -n "$from" ] && [ -n "$to" ] && echo $((to - from))
+}
+
+# peer hold PATH N REPORT: holds N connections to the socket PATH open and
+# writes how many it got to REPORT. peer squat PATH READY: listens at PATH,
+# takes every connection and never answers; touches READY once listening.
+# Both run until they are killed (the function becomes the Python process).
+peer() {
+  exec /usr/bin/python3 - "$@" <<'EOF'
+import resource, signal, socket, sys
+mode, path = sys.argv[1], sys.argv[2]
+if mode == "hold":
+    n = int(sys.argv[3])
+    hard = resource.getrlimit(resource.RLIMIT_NOFILE)[1]
+    want = n + 64 if hard == resource.RLIM_INFINITY else min(n + 64, hard)
+    resource.setrlimit(resource.RLIMIT_NOFILE, (want, hard))
+    held = []
+    for _ in range(n):
+        s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        s.settimeout(5)
+        try:
+            s.connect(path)
+        except OSError:
+            break
+        held.append(s)
+    with open(sys.argv[4], "w") as f:
+        f.write("%d\n" % len(held))
+else:
+    s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    s.bind(path)
+    s.listen(64)
+    open(sys.argv[3], "w").close()
+    held = []
+    while True:
+        held.append(s.accept()[0])
+signal.pause()
+EOF
+}
 
 # The program's icons docked in trayer.
 dv_icons() {
@@ -37,6 +88,8 @@ first=$DV_PID
 # Its own milestone says when the splash is on screen (a window search can
 # miss a window that is still being mapped).
 e2e_check "the first start shows the splash" dv_wait_trace "shown frmSplash" 1 30
+plain_ms=$(dv_check_ms)
+e2e_log "the first start's check took $plain_ms ms"
 second_start
 e2e_check "a second start during the splash ends with 0 (got $SECOND_STATUS)" test "$SECOND_STATUS" = 0
 e2e_check "within 1 s (${SECOND_MS} ms)" test "$SECOND_MS" -lt 1000
@@ -78,13 +131,42 @@ e2e_check "with the window shown, a start ends with 0 (got $SECOND_STATUS, $SECO
   test "$SECOND_STATUS" = 0 -a "$SECOND_MS" -lt 1000
 e2e_check "the window stays shown" e2e_is_mapped "$main"
 
-# 3. Killed with SIGKILL: its socket stays behind, and the next start
-# works at once all the same.
 socket=$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -type s -name 'dayvane-*' | head -n1)
-e2e_check "the running program listens on a socket in XDG_RUNTIME_DIR (${socket##*/})" test -S "$socket"
+name=${socket##*/}
+e2e_check "the running program listens on a socket in XDG_RUNTIME_DIR ($name)" test -S "$socket"
+e2e_check "of the user's alone ($(stat -c '%U %a' "$socket"))" \
+  test "$(stat -c '%u %a' "$socket")" = "$(id -u) 700"
+
+# A client holds 1,100 connections open, more than the program may have
+# descriptors: a start still finds the running one at once, its socket
+# stays, and the program serves only a few clients at a time.
+e2e_spawn holder peer hold "$socket" 1100 "$E2E_TMP/held"
+holder=$E2E_LAST_PID
+e2e_check "a client holds connections open" e2e_wait_for 60 test -s "$E2E_TMP/held"
+e2e_log "it holds $(cat "$E2E_TMP/held") connections; the program has $(ls /proc/"$first"/fd | wc -l) descriptors open"
+e2e_check "1,100 of them ($(cat "$E2E_TMP/held"))" test "$(cat "$E2E_TMP/held")" = 1100
+e2e_check "the program has few descriptors open ($(ls /proc/"$first"/fd | wc -l))" \
+  test "$(ls /proc/"$first"/fd | wc -l)" -lt 100
+e2e_check "its socket is still there" test -S "$socket"
+xdotool windowminimize "$main"
+e2e_wait_for 5 eval "[ \"\$(e2e_wm_state $main)\" = Withdrawn ]"
+second_start
+e2e_check "a start meanwhile ends with 0 (got $SECOND_STATUS, $SECOND_MS ms)" \
+  test "$SECOND_STATUS" = 0 -a "$SECOND_MS" -lt 1000
+e2e_wait_for 5 e2e_is_mapped "$main"
+e2e_shot 02b-held-connections
+e2e_check "and the running one's window is shown" e2e_is_mapped "$main"
+e2e_check "one icon in the tray ($(dv_icons))" test "$(dv_icons)" = 1
+e2e_check "the socket stays" test -S "$socket"
+e2e_kill "$holder"
+
+# 3. Killed with SIGKILL: its socket and lock stay behind, and the next
+# start works at once all the same, also with the lock file left empty (as
+# a kill between making and writing it leaves it).
 kill -KILL "$first"
 dv_wait_exit 5
 e2e_check "the left-over socket is there" test -S "$socket"
+: >"$socket.lock"
 t0=$(now_ms)
 dv_start
 dv_wait_trace "shown frmSplash" 1 5
@@ -92,6 +174,9 @@ shown=$(dv_trace_last "shown frmSplash")
 e2e_log "splash after the SIGKILL after $((${shown:-0} - t0)) ms"
 e2e_check "after a SIGKILL the next start shows its splash within 5 s" \
   test -n "$shown" -a "$((${shown:-0} - t0))" -lt 5000
+check_ms=$(dv_check_ms)
+e2e_check "with an empty lock file its check takes as long as the first start's ($check_ms ms, $plain_ms ms)" \
+  test -n "$check_ms" -a "${check_ms:-1000}" -lt $((${plain_ms:-0} + 200))
 dv_skip_splash
 e2e_wait_for 5 eval '[ "$(dv_icons)" -ge 1 ]'
 e2e_check "and runs, with its icon" eval 'dv_running && [ "$(dv_icons)" = 1 ]'
@@ -121,4 +206,58 @@ e2e_check "the program ends with status 0 on SIGTERM (got ${DV_STATUS:-none})" t
 e2e_wait_for 10 eval '! e2e_pid_alive "$other_pid"'
 e2e_check "no socket is left after an orderly end" \
   test -z "$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -type s -name 'dayvane-*')"
+
+# 5. Without XDG_RUNTIME_DIR, the shared temporary folder: another user
+# planted a socket that takes connections and never answers, and an empty
+# lock, under the names a Dayvane of this folder would take there. Neither
+# delays a start nor makes a second copy.
+shared="$E2E_TMP/tmp"
+mkdir -p "$shared"
+chmod 1777 "$shared"
+chmod 711 "$E2E_TMP"
+squatter=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+e2e_spawn squatter "${squatter[@]}" bash -c "$(declare -f peer); peer squat '$shared/$name' '$shared/ready'"
+e2e_wait_for 10 test -e "$shared/ready"
+"${squatter[@]}" install -m 000 /dev/null "$shared/$name.lock"
+e2e_check "another user's socket and lock are there ($(stat -c %U "$shared/$name" "$shared/$name.lock" | xargs))" \
+  test -S "$shared/$name" -a -f "$shared/$name.lock"
+unset XDG_RUNTIME_DIR
+export TMPDIR="$shared"
+dv_start
+e2e_check "a start shows its splash" dv_wait_trace "shown frmSplash" 1 10
+check_ms=$(dv_check_ms)
+e2e_check "its check takes as long as with XDG_RUNTIME_DIR ($check_ms ms)" \
+  test -n "$check_ms" -a "${check_ms:-1000}" -lt $((${plain_ms:-0} + 200))
+private=$(stat -c '%U %a' "$shared/dayvane-$(id -u)")
+e2e_check "its socket is in a folder of the user's alone ($private)" \
+  test -S "$shared/dayvane-$(id -u)/$name" -a "$private" = "$(id -un) 700"
+dv_skip_splash
+e2e_wait_for 5 eval '[ "$(dv_icons)" -ge 1 ]'
+second_start
+e2e_check "a second start ends with 0 (got $SECOND_STATUS, $SECOND_MS ms)" \
+  test "$SECOND_STATUS" = 0 -a "$SECOND_MS" -lt 1000
+main=$(dv_main_window)
+e2e_wait_for 5 e2e_is_mapped "$main"
+e2e_shot 04-shared-temporary-folder
+e2e_check "the running one's window is shown" e2e_is_mapped "$main"
+e2e_check "one icon in the tray ($(dv_icons))" test "$(dv_icons)" = 1
+e2e_check "the other user's socket and lock are left alone" \
+  test -S "$shared/$name" -a "$(stat -c %U "$shared/$name.lock")" = nobody
+kill -TERM "$DV_PID"
+dv_wait_exit 10
+
+# Another user made the folder dayvane-UID: the program does not use it,
+# says so and runs at once.
+rm -rf "${shared:?}/dayvane-$(id -u)"
+"${squatter[@]}" mkdir -m 700 "$shared/dayvane-$(id -u)"
+dv_start
+e2e_check "with a folder of another user's, a start shows its splash" \
+  dv_wait_trace "shown frmSplash" 1 10
+check_ms=$(dv_check_ms instance-alone)
+e2e_check "at once ($check_ms ms)" test -n "$check_ms" -a "${check_ms:-1000}" -lt 200
+e2e_check "and says why it does not look for a running one" \
+  grep -q "dayvane-$(id -u) is not a folder of this user's alone" "$E2E_ARTIFACTS/dayvane-$DV_RUNS.log"
+kill -TERM "$DV_PID"
+dv_wait_exit 10
+e2e_check "it ends with status 0 (got ${DV_STATUS:-none})" test "${DV_STATUS:-1}" = 0
 e2e_summary
