@@ -332,12 +332,21 @@ void DiaryCalendar::ActOnEvents() {
 
 void DiaryCalendar::NotesChanged() {
   remark_pending_ = true;
-  if (!settle_timer_->isActive()) settle_timer_->start(kFirstMs);
+  if (settle_timer_->isActive()) return;
+  settle_timer_->start(kFirstMs);
+  // What comes until then is taken in at once when the time is up: a
+  // writer's every call would wake the program otherwise.
+  if (inotify_notifier_ != nullptr) inotify_notifier_->setEnabled(false);
 }
 
 void DiaryCalendar::Settle() {
-  // A quiet stretch ends it: nothing is armed until the next change.
-  if (!remark_pending_) return;
+  ReadEvents();
+  ActOnEvents();
+  if (!remark_pending_) {
+    // A quiet stretch: nothing is armed until the next change.
+    if (inotify_notifier_ != nullptr) inotify_notifier_->setEnabled(true);
+    return;
+  }
   remark_pending_ = false;
   Remark();
   settle_timer_->start(kFoldMs);

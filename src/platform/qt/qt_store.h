@@ -29,7 +29,7 @@ bool WriteStoredSettings(QSettings& settings, const std::string& section,
 
 // The most that a settings file of this program holds is a few hundred
 // bytes. A larger file was written by something else: it is not read.
-constexpr qint64 kSettingsFileLimit = 64 * 1024;
+constexpr qint64 kSettingsFileLimit = qint64{64} * 1024;
 
 // Whether the file at `path` may be read as settings: it is missing (and
 // reads as empty), or a regular file of at most kSettingsFileLimit bytes.
