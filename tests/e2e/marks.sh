@@ -243,7 +243,8 @@ expected=$(($(marks_now) + 1))
 T0=$(now_ms)
 echo "one more" >"$DV_HOME/${PAGE[9]}"
 e2e_wait_for 3 eval '[ -n "$(marks_read_at $expected)" ]'
-took=$(($(marks_read_at "$expected") - T0))
+at=$(marks_read_at "$expected")
+took=$((${at:-$((T0 + 99999))} - T0))
 e2e_check "a single note is read and marked within 50 ms ($took ms)" test "$took" -le 50
 
 # A burst: 1,000 rewrites within a second of the notes of 21 days of the
@@ -277,11 +278,11 @@ e2e_check "a burst of 1000 writes ends with its $expected notes marked ($(marks_
   test "$(marks_now)" = "$expected"
 # At most one read in 50 ms (a read a write would be 1000).
 e2e_check "the burst is read a few times ($reads), not once a write" \
-  test "$reads" -le $((5 + burst_ms / 50))
+  test "$reads" -ge 1 -a "$reads" -le $((5 + burst_ms / 50))
 e2e_check "and costs little processor time ($cpu ms)" test "$cpu" -le 300
 e2e_check "no mark went away for a moment during the burst" \
-  awk -v t="$T0" '$2 == "marks-read" && $1 >= t { if (n != "" && $3 < n) exit 1; n = $3 }' \
-  "$DAYVANE_TRACE"
+  awk -v t="$T0" '$2 == "marks-read" && $1 >= t { if (n != "" && $3 < n) drop = 1; n = $3 }
+    END { exit drop || n == "" }' "$DAYVANE_TRACE"
 cp "$(shot)" "$E2E_ARTIFACTS/08-after-burst.png"
 
 # A named pipe by a note's name: a double-click on its date says what it
@@ -292,8 +293,10 @@ double_click_cell 30
 box=$(e2e_wait_window_type DIALOG 5)
 e2e_shot 09-named-pipe
 e2e_check "a note that is a named pipe gets a message box" test -n "$box"
-timeout 5 xdotool windowactivate --sync "${box:-0}" key Return
-e2e_check "which closes: the program answers" e2e_wait_gone "${box:-0}" 5
+if [ -n "$box" ]; then
+  timeout 5 xdotool windowactivate --sync "$box" key Return
+  e2e_check "which closes: the program answers" e2e_wait_gone "$box" 5
+fi
 e2e_check "no editor was started for it" test "$(e2e_editor_calls)" = "$editors"
 rm "$DV_HOME/${PAGE[30]}"
 
@@ -307,7 +310,8 @@ mkdir "$DV_HOME"
 T0=$(now_ms)
 echo "in the new folder" >"$DV_HOME/${PAGE[15]}"
 e2e_wait_for 3 eval '[ -n "$(marks_read_at 1)" ]'
-took=$(($(marks_read_at 1) - T0))
+at=$(marks_read_at 1)
+took=$((${at:-$((T0 + 99999))} - T0))
 e2e_check "made again, a note written into it is marked within 1 s ($took ms)" \
   test "$took" -le 1000
 cp "$(shot)" "$E2E_ARTIFACTS/10-folder-made-again.png"
