@@ -286,8 +286,10 @@ void DiaryCalendar::ReadEvents() {
     for (ssize_t at = 0; at < got;) {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      if ((event->mask & IN_Q_OVERFLOW) != 0)
+      if ((event->mask & IN_Q_OVERFLOW) != 0) {
         notes_changed_ = folder_changed_ = zone_changed_ = true;
+        continue;
+      }
       if (event->wd == zone_watch_) {
         if (event->len != 0 && std::strcmp(event->name, kZoneLink) == 0) zone_changed_ = true;
       } else if (event->wd == folder_watch_) {
