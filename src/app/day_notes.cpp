@@ -25,6 +25,11 @@ void FrmMain::DayNotes() {
   const std::string name = NoteFileName();
   // Creates the file when missing; never writes to it.
   try {
+    // Into the folder by its path each time: had the folder been renamed or
+    // made anew since the last time, the current directory would still be
+    // the old one, and the note (and the editor, which starts there) would
+    // go where the calendar no longer looks.
+    tk.ChangeDirectory(tk.App().Path);
     files_.OpenForAppend(name, 1);
     files_.Close(1);
   } catch (const ToolkitError& error) {

@@ -1,6 +1,7 @@
 #include "platform/services.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/errors.h"
 
@@ -39,9 +40,32 @@ void SaveSettings(Toolkit& toolkit, const std::string& app, const std::string& s
   if (!values.empty()) toolkit.WriteSettings(app, section, values);
 }
 
+std::string NotAFileReason(FileType type) {
+  switch (type) {
+    case FileType::Regular:
+      break;
+    case FileType::Directory:
+      return "it is a folder, not a file";
+    case FileType::Pipe:
+      return "it is a named pipe, not a file";
+    case FileType::Socket:
+      return "it is a socket, not a file";
+    case FileType::Device:
+      return "it is a device, not a file";
+    case FileType::Other:
+      break;
+  }
+  return "it is not a regular file";
+}
+
 void FileTable::OpenForAppend(const std::string& name, int number) {
   if (IsOpen(number)) Raise(ErrorKind::PathFileAccess, "file number already open");
-  files_[number] = toolkit_.OpenForAppend(name);
+  std::unique_ptr<OpenFile> file = toolkit_.OpenForAppend(name);
+  // A pipe's reader or a device would take whatever is written: only a
+  // file is a file. Closed again by the raise.
+  const FileType type = file->Type();
+  if (type != FileType::Regular) Raise(ErrorKind::PathFileAccess, NotAFileReason(type));
+  files_[number] = std::move(file);
 }
 
 void FileTable::Close(int number) { files_.erase(number); }

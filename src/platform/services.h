@@ -29,11 +29,16 @@ void SaveSetting(Toolkit& toolkit, const std::string& app, const std::string& se
 void SaveSettings(Toolkit& toolkit, const std::string& app, const std::string& section,
                   const SettingValues& values);
 
+// Why a name that is not a regular file cannot be opened as one, in one
+// phrase ("it is a folder, not a file").
+std::string NotAFileReason(FileType type);
+
 // The file numbers of open files.
 class FileTable {
  public:
   explicit FileTable(Toolkit& toolkit) : toolkit_(toolkit) {}
-  // Opens `name` for appending as file `number`.
+  // Opens `name` for appending as file `number`. Only a regular file is
+  // kept open: anything else is closed at once and raises PathFileAccess.
   void OpenForAppend(const std::string& name, int number);
   void Close(int number);
   bool IsOpen(int number) const { return files_.count(number) != 0; }

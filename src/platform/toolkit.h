@@ -32,10 +32,15 @@ struct TopLevelWindow {
   std::string title;
 };
 
+// What a name in the file system stands for, as far as opening it goes.
+enum class FileType { Regular, Directory, Pipe, Socket, Device, Other };
+
 // An open file; closing it is destroying it.
 class OpenFile {
  public:
   virtual ~OpenFile() = default;
+  // What was opened: a toolkit that can open more than regular files says.
+  virtual FileType Type() const { return FileType::Regular; }
 };
 
 // Message box buttons, icons and results.
@@ -87,7 +92,10 @@ class Toolkit {
   virtual void ChangeDirectory(const std::string& path);
   // Opens a file for appending, creating it when missing and never
   // truncating it; raises PermissionDenied / PathNotFound / PathFileAccess
-  // with the system's reason as the detail.
+  // with the system's reason as the detail. Never waits: a name that is
+  // there and is not a regular file (a pipe without a reader, a socket, a
+  // device, a folder) is not opened but raises PathFileAccess with
+  // NotAFileReason (services.h), and whatever else it opens tells its Type.
   virtual std::unique_ptr<OpenFile> OpenForAppend(const std::string& name) = 0;
 
   // The per-user settings store: text per application, section and key.

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The calendar knows the diary: days with notes are bold, kept current from
-# the file system while the window is shown (whoever writes), a resting
-# pointer or the keyboard shows a date's tip, and in the tray the program
-# makes no system call at all.
+# the file system while the window is shown (whoever writes, however fast,
+# also when the folder itself is deleted or renamed), a resting pointer or
+# the keyboard shows a date's tip, and in the tray the program makes no
+# system call at all. A note that is a named pipe is reported, not waited
+# on, and a note is always created in the folder the program names.
 #
 # The grid's cells are found from the marks themselves: two notes in known
 # cells give the cell size and position, and every later change must lie in
@@ -71,6 +73,24 @@ box_centre() { local w h x y; read -r w h x y <<<"$BOX"; echo "$((x + w / 2)) $(
 # note I TEXT: writes cell I's notes file from outside, as a shell does.
 note() { T0=$(now_ms); printf '%s' "$2" >"$DV_HOME/$(page_name "$1")"; }
 
+# The program's own account (its trace): marks_now is the number of dates
+# marked at its latest read of the folder; marks_read_at N prints the time
+# of its first read since T0 that found N.
+marks_now() { awk '$2 == "marks-read" { n = $3 } END { print n }' "$DAYVANE_TRACE"; }
+marks_read_at() {
+  awk -v t="$T0" -v n="$1" '$2 == "marks-read" && $1 >= t && $3 == n { print $1; exit }' \
+    "$DAYVANE_TRACE"
+}
+# cpu_ms: the program's processor time so far, in milliseconds.
+cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ print int(($14 + $15) * 1000 / hz) }' "/proc/$DV_PID/stat"; }
+# double_click_cell I: double-clicks the date in cell I.
+double_click_cell() {
+  local cx cy
+  read -r cx cy _ <<<"$(e2e_geometry "$main")"
+  xdotool mousemove $((cx + X0 + ($1 % 7) * CW)) $((cy + Y0 + ($1 / 7) * CH)) sleep 0.3 \
+    click --repeat 2 --delay 80 1
+}
+
 dv_start
 dv_skip_splash
 main=$(dv_main_window)
@@ -123,14 +143,16 @@ e2e_check "empty files, other files and other months change nothing ($BOX)" in_c
 BEFORE=$AFTER
 
 # Emptying and deleting take the mark away.
+name=$(page_name 12)
 T0=$(now_ms)
-: >"$DV_HOME/$(page_name 12)"
+: >"$DV_HOME/$name"
 wait_change "$BEFORE"
 e2e_check "emptying a note removes its mark (${TOOK:-?} ms)" \
   eval 'in_cell 12 && [ "$TOOK" -le 1000 ]'
 BEFORE=$AFTER
+name=$(page_name 36)
 T0=$(now_ms)
-rm "$DV_HOME/$(page_name 36)"
+rm "$DV_HOME/$name"
 wait_change "$BEFORE"
 e2e_check "deleting a note removes its mark (${TOOK:-?} ms)" \
   eval 'in_cell 36 && [ "$TOOK" -le 1000 ]'
@@ -138,9 +160,10 @@ BEFORE=$AFTER
 
 # An editor that saves into a temporary file and renames it over the note
 # (cell 20's empty file).
+name=$(page_name 20)
 T0=$(now_ms)
-printf 'saved by an editor\n' >"$DV_HOME/.$(page_name 20).tmp"
-mv "$DV_HOME/.$(page_name 20).tmp" "$DV_HOME/$(page_name 20)"
+printf 'saved by an editor\n' >"$DV_HOME/.$name.tmp"
+mv "$DV_HOME/.$name.tmp" "$DV_HOME/$name"
 wait_change "$BEFORE"
 e2e_check "a note renamed into place is seen (${TOOK:-?} ms)" \
   eval 'in_cell 20 && [ "$TOOK" -le 1000 ]'
@@ -206,7 +229,115 @@ cp "$AFTER" "$E2E_ARTIFACTS/07-shown-again.png"
 BOX=$(dv_changed "$HIDDEN" "$AFTER")
 e2e_check "shown again, the note written meanwhile is marked ($BOX)" in_cell 12
 
+# The whole page's notes files, cell by cell.
+mapfile -t PAGE < <(for cell in $(seq 0 41); do page_name "$cell"; done)
+# with_content: how many of them hold something.
+with_content() {
+  local name n=0
+  for name in "${PAGE[@]}"; do [ -s "$DV_HOME/$name" ] && n=$((n + 1)); done
+  echo "$n"
+}
+
+# A single note is marked at once: the program's read that shows it.
+expected=$(($(marks_now) + 1))
+T0=$(now_ms)
+echo "one more" >"$DV_HOME/${PAGE[9]}"
+e2e_wait_for 3 eval '[ -n "$(marks_read_at $expected)" ]'
+at=$(marks_read_at "$expected")
+took=$((${at:-$((T0 + 99999))} - T0))
+e2e_check "a single note is read and marked within 50 ms ($took ms)" test "$took" -le 50
+
+# A burst: 1,000 rewrites within a second of the notes of 21 days of the
+# month (each emptied, then written, as a shell or an editor saving in
+# place does). The first change shows at once, the rest is folded into a
+# few reads of the folder; no mark blinks (a note is empty between its
+# emptying and its new text), and the marks end right.
+reads=$(dv_trace_count marks-read)
+cpu=$(cpu_ms)
+T0=$(now_ms)
+python3 - "$DV_HOME" "${PAGE[@]:7:21}" <<'PY'
+import sys, time
+folder, names = sys.argv[1], sys.argv[2:]
+start = time.monotonic()
+for i in range(1000):
+    with open(f"{folder}/{names[i % len(names)]}", "w") as note:
+        note.write(f"burst {i}\n")
+    late = start + (i + 1) / 1000 - time.monotonic()
+    if late > 0:
+        time.sleep(late)
+PY
+burst_ms=$(($(now_ms) - T0))
+expected=$(with_content)
+# Settled: the marks are right and the last read was 300 ms ago.
+e2e_wait_for 5 eval '[ "$(marks_now)" = "$expected" ] &&
+  [ $(($(now_ms) - $(dv_trace_last marks-read))) -ge 300 ]'
+reads=$(($(dv_trace_count marks-read) - reads))
+cpu=$(($(cpu_ms) - cpu))
+e2e_log "burst: 1000 writes in $burst_ms ms, $reads reads of the folder, $cpu ms of processor"
+e2e_check "a burst of 1000 writes ends with its $expected notes marked ($(marks_now))" \
+  test "$(marks_now)" = "$expected"
+# At most one read in 50 ms (a read a write would be 1000).
+e2e_check "the burst is read a few times ($reads), not once a write" \
+  test "$reads" -ge 1 -a "$reads" -le $((5 + burst_ms / 50))
+e2e_check "and costs little processor time ($cpu ms)" test "$cpu" -le 300
+e2e_check "no mark went away for a moment during the burst" \
+  awk -v t="$T0" '$2 == "marks-read" && $1 >= t { if (n != "" && $3 < n) drop = 1; n = $3 }
+    END { exit drop || n == "" }' "$DAYVANE_TRACE"
+cp "$(shot)" "$E2E_ARTIFACTS/08-after-burst.png"
+
+# A named pipe by a note's name: a double-click on its date says what it
+# is and does not wait for a reader; the program goes on.
+mkfifo "$DV_HOME/${PAGE[30]}"
+editors=$(e2e_editor_calls)
+double_click_cell 30
+box=$(e2e_wait_window_type DIALOG 5)
+e2e_shot 09-named-pipe
+e2e_check "a note that is a named pipe gets a message box" test -n "$box"
+if [ -n "$box" ]; then
+  timeout 5 xdotool windowactivate --sync "$box" key Return
+  e2e_check "which closes: the program answers" e2e_wait_gone "$box" 5
+fi
+e2e_check "no editor was started for it" test "$(e2e_editor_calls)" = "$editors"
+rm "$DV_HOME/${PAGE[30]}"
+
+# The folder deleted and made again: notes written into the new one are
+# marked as before.
+T0=$(now_ms)
+rm -rf "${DV_HOME:?}"
+e2e_wait_for 3 eval '[ -n "$(marks_read_at 0)" ]'
+e2e_check "the folder deleted: no marks ($(marks_now))" test "$(marks_now)" = 0
+mkdir "$DV_HOME"
+T0=$(now_ms)
+echo "in the new folder" >"$DV_HOME/${PAGE[15]}"
+e2e_wait_for 3 eval '[ -n "$(marks_read_at 1)" ]'
+at=$(marks_read_at 1)
+took=$((${at:-$((T0 + 99999))} - T0))
+e2e_check "made again, a note written into it is marked within 1 s ($took ms)" \
+  test "$took" -le 1000
+cp "$(shot)" "$E2E_ARTIFACTS/10-folder-made-again.png"
+
+# The folder renamed and an empty one made in its place: the marks follow
+# the name, and a double-click creates the note in the new folder, where
+# the editor starts.
+T0=$(now_ms)
+mv "$DV_HOME" "$DV_HOME.old"
+mkdir "$DV_HOME"
+e2e_wait_for 3 eval '[ -n "$(marks_read_at 0)" ]'
+e2e_check "renamed, an empty folder in its place: no marks ($(marks_now))" test "$(marks_now)" = 0
+cp "$(shot)" "$E2E_ARTIFACTS/11-folder-renamed.png"
+editors=$(e2e_editor_calls)
+double_click_cell 16
+e2e_wait_for 5 eval '[ "$(e2e_editor_calls)" -gt "$editors" ]'
+e2e_check "a double-click creates the note in the new folder" test -f "$DV_HOME/${PAGE[16]}"
+e2e_check "and not in the renamed one" test ! -e "$DV_HOME.old/${PAGE[16]}"
+e2e_check "the editor starts in the new folder" \
+  eval 'tail -n1 "$E2E_EDITOR_LOG" | grep -qF "cwd=$DV_HOME argv=${PAGE[16]}"'
+
+# SIGTERM ends it at once.
+T0=$(now_ms)
 kill -TERM "$DV_PID"
 dv_wait_exit 10
-e2e_check "the program ends with status 0" test "${DV_STATUS:-1}" = 0
+took=$(($(now_ms) - T0))
+e2e_check "the program ends at once ($took ms) with status 0" \
+  test "${DV_STATUS:-1}" = 0 -a "$took" -le 2000
 e2e_summary

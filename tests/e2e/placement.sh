@@ -183,4 +183,28 @@ for saved in "60000 45000" "12000 9000"; do
   dv_wait_exit 10
 done
 
+# A store of 10 MB that something else wrote is not this program's: it is
+# not read (the start does not wait for it), and the load's write-back
+# replaces it with the program's own few keys. The temporary file that a
+# write killed half-way leaves beside the store is gone after the start.
+awk 'BEGIN { print "[frmMain]"; print "Left=\" 150\""
+  for (i = 0; i < 250000; i++) printf "[junk%d]\nkey=a value that fills the file\n", i }' \
+  >"$DV_CONF"
+printf '[frmMain]\nLeft=" 99"\n' >"$DV_CONF.Xk3v9Q"
+dv_start
+dv_wait_trace main-loaded 1 20
+took=$(($(dv_trace_last main-loaded) - $(dv_trace_last splash-end)))
+e2e_check "a 10 MB store holds up nothing: loaded $took ms after the splash" test "$took" -le 1000
+e2e_check "the load's write-back replaced it ($(stat -c %s "$DV_CONF") bytes)" \
+  test "$(stat -c %s "$DV_CONF")" -lt 1024
+e2e_check "with the designed placement (Left \"$(dv_setting Left)\")" \
+  test "$(dv_setting Left)" != " 150"
+e2e_check "the killed write's temporary file is gone" test ! -e "$DV_CONF.Xk3v9Q"
+main=$(dv_main_window)
+dv_show "$main"
+e2e_shot 11-after-oversized-store
+e2e_check "the window shows" e2e_is_mapped "$main"
+kill -TERM "$DV_PID"
+dv_wait_exit 10
+
 e2e_summary

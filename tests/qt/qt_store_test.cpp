@@ -1,16 +1,21 @@
 // The Linux front end's settings file and notes files on the real file
 // system: one file replacement per changed update, none for an unchanged
-// one, a placement that survives a kill at any moment whole, and notes that
-// never land outside their folder through a link.
+// one, a placement that survives a kill at any moment whole and leaves
+// nothing behind, a file too large to be this program's that is neither
+// read nor kept, and notes that never land outside their folder through a
+// link nor wait on something that is not a file.
 #include "platform/qt/qt_store.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QLockFile>
 #include <QSettings>
 #include <chrono>
 #include <cstdlib>
@@ -195,6 +200,125 @@ TEST_F(Store, NotesFilesAreCreatedButNeverThroughALinkToAMissingFile) {
   } catch (const ToolkitError& error) {
     EXPECT_EQ(error.kind(), ErrorKind::PathNotFound);
   }
+}
+
+TEST_F(Store, AnOversizedFileReadsAsEmptyAtOnceAndTheNextSaveReplacesIt) {
+  // Ten megabytes that something else wrote, with a placement among them.
+  {
+    std::ofstream file(path_.toStdString());
+    file << "[frmMain]\nLeft=\" 150\"\n";
+    for (int i = 0; file.tellp() < 10 * 1024 * 1024; ++i) {
+      file << "[junk" << i << "]\nkey=some value that fills the file up\n";
+    }
+  }
+  const auto start = std::chrono::steady_clock::now();
+  SettingsStore store(path_);
+  EXPECT_EQ(store.Read("frmMain", "Left"), std::nullopt);
+  EXPECT_EQ(store.Read("frmMain", "Top"), std::nullopt);
+  // Saved as the program saves its placement: a file of these keys alone.
+  EXPECT_TRUE(store.Write("frmMain", Placement(3)));
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took, std::chrono::milliseconds(200))
+      << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+  EXPECT_LT(fs::file_size(path_.toStdString()), 1024U);
+  EXPECT_EQ(StoredGeneration(path_), 3);
+  QSettings reread(path_, QSettings::IniFormat);
+  EXPECT_EQ(reread.childGroups(), QStringList{"frmMain"});
+  // At the limit a file is still read.
+  {
+    std::ofstream file(path_.toStdString());
+    file << "[frmMain]\nLeft=\" 150\"\n[pad]\nkey=";
+    file << std::string(static_cast<std::size_t>(kSettingsFileLimit) - 40, 'x') << "\n";
+  }
+  ASSERT_LE(fs::file_size(path_.toStdString()), static_cast<std::uintmax_t>(kSettingsFileLimit));
+  EXPECT_EQ(SettingsStore(path_).Read("frmMain", "Left"), " 150");
+  // Something that is not a file at all is not read either, and never
+  // waited on: a named pipe.
+  fs::remove(path_.toStdString());
+  ASSERT_EQ(::mkfifo(path_.toLocal8Bit().constData(), 0600), 0);
+  ::alarm(10);  // a read that waits for the pipe's writer ends the test
+  SettingsStore piped(path_);
+  EXPECT_EQ(piped.Read("frmMain", "Left"), std::nullopt);
+  EXPECT_TRUE(piped.Write("frmMain", Placement(4)));
+  ::alarm(0);
+  EXPECT_EQ(StoredGeneration(path_), 4);
+}
+
+TEST_F(Store, AWriteKilledHalfWayLeavesNothingBehindAfterTheNextStart) {
+  {
+    QSettings settings(path_, QSettings::IniFormat);
+    WriteStoredSettings(settings, "frmMain", Placement(5));
+  }
+  // What a kill between writing the new file and renaming it leaves: the
+  // new file under a temporary name, and the writer's lock.
+  const fs::path stray = dir_ / "Dayvane.conf.aB3xYz";
+  std::ofstream(stray) << "[frmMain]\nLeft=6\n";
+  const pid_t writer = ::fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    QLockFile lock(path_ + ".lock");
+    std::_Exit(lock.tryLock(0) ? 0 : 1);  // killed while it holds the lock
+  }
+  int status = 1;
+  ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+  ASSERT_EQ(status, 0);
+  ASSERT_TRUE(fs::exists(dir_ / "Dayvane.conf.lock"));
+  // Other files stay.
+  std::ofstream(dir_ / "Dayvane.conf.bak") << "kept";
+  std::ofstream(dir_ / "Other.conf.aB3xYz") << "kept";
+  SettingsStore store(path_);
+  EXPECT_FALSE(fs::exists(stray));
+  EXPECT_FALSE(fs::exists(dir_ / "Dayvane.conf.lock"));
+  EXPECT_TRUE(fs::exists(dir_ / "Dayvane.conf.bak"));
+  EXPECT_TRUE(fs::exists(dir_ / "Other.conf.aB3xYz"));
+  EXPECT_EQ(store.Read("frmMain", "Left"), " 5");
+  // While another process holds the lock (it is writing), nothing goes.
+  std::ofstream(stray) << "[frmMain]\nLeft=6\n";
+  QLockFile writing(path_ + ".lock");
+  ASSERT_TRUE(writing.tryLock(0));
+  EXPECT_EQ(RemoveStrayFiles(path_), 0);
+  EXPECT_TRUE(fs::exists(stray));
+  writing.unlock();
+  EXPECT_EQ(RemoveStrayFiles(path_), 1);
+}
+
+TEST_F(Store, ANoteThatIsNotAFileIsNeitherWaitedOnNorOpened) {
+  // Whatever happens, a wait ends the test here rather than at the
+  // run's time-out.
+  ::alarm(10);
+  const auto expect_not_a_file = [](const fs::path& name, const std::string& reason) {
+    try {
+      ::close(OpenAppendFile(name.string()));
+      ADD_FAILURE() << name << " was opened";
+    } catch (const ToolkitError& error) {
+      EXPECT_EQ(error.kind(), ErrorKind::PathFileAccess) << name;
+      EXPECT_EQ(error.detail(), reason) << name;
+    }
+  };
+  // A named pipe without a reader (opening it for writing would wait for
+  // one), and with one (the reader would get what is written).
+  const fs::path pipe = dir_ / "12-10-2026.txt";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  expect_not_a_file(pipe, "it is a named pipe, not a file");
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  expect_not_a_file(pipe, "it is a named pipe, not a file");
+  ::close(reader);
+  // A folder, a device and a socket, also through links.
+  fs::create_directory(dir_ / "12-11-2026.txt");
+  expect_not_a_file(dir_ / "12-11-2026.txt", "it is a folder, not a file");
+  fs::create_symlink("/dev/null", dir_ / "12-12-2026.txt");
+  expect_not_a_file(dir_ / "12-12-2026.txt", "it is a device, not a file");
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_name = (dir_ / "12-13-2026.txt").string();
+  ASSERT_LT(socket_name.size(), sizeof address.sun_path);
+  std::copy(socket_name.begin(), socket_name.end(), address.sun_path);
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  expect_not_a_file(dir_ / "12-13-2026.txt", "it is a socket, not a file");
+  ::close(sock);
+  ::alarm(0);
 }
 
 }  // namespace

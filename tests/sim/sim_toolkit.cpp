@@ -411,6 +411,15 @@ std::unique_ptr<OpenFile> SimToolkit::OpenForAppend(const std::string& name) {
   const auto failure = file_failures.find(path);
   // The reason as the system gives it, as the real toolkits pass it on.
   if (failure != file_failures.end()) Raise(failure->second, ErrorDescription(failure->second));
+  const auto type = file_types.find(path);
+  if (type != file_types.end()) {
+    struct Special : OpenFile {
+      explicit Special(FileType type) : type(type) {}
+      FileType Type() const override { return type; }
+      FileType type;
+    };
+    return std::make_unique<Special>(type->second);
+  }
   files.try_emplace(path, "");
   return std::make_unique<OpenFile>();
 }

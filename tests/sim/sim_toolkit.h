@@ -234,6 +234,9 @@ class SimToolkit : public Toolkit {
   std::vector<ProcessCall> processes;
   std::map<std::string, std::string> files;  // path -> content
   std::map<std::string, ErrorKind> file_failures;
+  // Names that open as something other than a regular file (a pipe with a
+  // reader): the file opened says so.
+  std::map<std::string, FileType> file_types;
   std::map<std::string, std::string> settings;  // "app/section/key" -> text
   // Batched updates of the store, and those that changed a text (a real
   // store replaces its file only for these).

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/program.h"
+#include "platform/services.h"
 #include "sim/sim_toolkit.h"
 
 namespace dv {
@@ -142,6 +143,36 @@ TEST_F(Commands, NoteThatCannotBeCreatedIsReportedAndNoEditorStarts) {
   // The file number is free again: the next date works.
   DoubleClick(2000, 3, 2);
   EXPECT_EQ(tk_.processes.size(), 1U);
+}
+
+TEST_F(Commands, ANoteThatIsNotAFileIsClosedAtOnceAndReportedAsSuch) {
+  // A named pipe with a reader opens; only a file is kept, and nothing is
+  // written or started.
+  tk_.file_types["/opt/Dayvane/12-10-2026.txt"] = FileType::Pipe;
+  DoubleClick(2026, 12, 10);
+  EXPECT_TRUE(tk_.processes.empty());
+  ASSERT_EQ(tk_.boxes.size(), 1U);
+  const std::string& prompt = tk_.boxes[0].prompt;
+  EXPECT_NE(
+      prompt.find("\"12-10-2026.txt\" in the folder \"/opt/Dayvane\": it is a named pipe, not a "
+                  "file.\n\nMake sure the name is a file you can write to"),
+      std::string::npos)
+      << prompt;
+  EXPECT_EQ(tk_.files.count("/opt/Dayvane/12-10-2026.txt"), 0U);
+  // The file number is free again: the next date works.
+  DoubleClick(2026, 12, 11);
+  EXPECT_EQ(tk_.processes.size(), 1U);
+}
+
+TEST_F(Commands, EachNoteIsCreatedInTheFolderByItsPath) {
+  // Something moved the current directory away (the folder renamed): the
+  // note still goes into the program folder, and the editor starts there.
+  tk_.ChangeDirectory("/opt/Dayvane.old");
+  DoubleClick(2000, 3, 1);
+  EXPECT_EQ(tk_.files.count("/opt/Dayvane/3-1-2000.txt"), 1U);
+  EXPECT_EQ(tk_.files.count("/opt/Dayvane.old/3-1-2000.txt"), 0U);
+  ASSERT_EQ(tk_.processes.size(), 1U);
+  EXPECT_EQ(tk_.processes[0].directory, "/opt/Dayvane");
 }
 
 TEST_F(Commands, EditorThatCannotStartIsReportedAndTheNoteStays) {

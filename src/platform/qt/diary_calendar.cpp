@@ -13,10 +13,13 @@
 #include <QPainter>
 #include <QSocketNotifier>
 #include <QTextCharFormat>
+#include <QTimer>
 #include <QToolTip>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+
+#include "platform/trace.h"
 
 namespace dv::qt {
 
@@ -31,6 +34,22 @@ constexpr int kFirstDateRow = 1;
 // The system's time zone: /etc/localtime.
 constexpr const char* kZoneFolder = "/etc";
 constexpr const char* kZoneLink = "localtime";
+
+// The notes, the folder itself (IN_DELETE_SELF, IN_MOVE_SELF, IN_ATTRIB on
+// it; IN_IGNORED comes anyway), and the names in the folder above it.
+constexpr std::uint32_t kFolderEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE |
+                                        IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF |
+                                        IN_MOVE_SELF | IN_ONLYDIR;
+constexpr std::uint32_t kParentEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                        IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+
+// A change is shown this soon (the writer's few calls after the first
+// event have come by then); the changes in the next kFoldMs are shown
+// with one read of the folder, and so on while they go on.
+constexpr int kFirstMs = 5;
+constexpr int kFoldMs = 100;
+// While the folder is missing and nothing can tell when it is back.
+constexpr int kPollMs = 250;
 
 }  // namespace
 
@@ -64,6 +83,16 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
       today_(ToQDate(diary::LocalDate(std::time(nullptr)))) {
   // The user's week.
   setFirstDayOfWeek(QLocale::system().firstDayOfWeek());
+  const std::size_t slash = folder_.path().find_last_of('/');
+  if (slash != std::string::npos) {
+    folder_name_ = folder_.path().substr(slash + 1);
+    parent_path_ = slash == 0 ? "/" : folder_.path().substr(0, slash);
+  }
+  settle_timer_ = new QTimer(this);
+  settle_timer_->setSingleShot(true);
+  QObject::connect(settle_timer_, &QTimer::timeout, this, [this] { Settle(); });
+  folder_poll_ = new QTimer(this);
+  QObject::connect(folder_poll_, &QTimer::timeout, this, [this] { PollFolder(); });
   view_ = findChild<QAbstractItemView*>("qt_calendar_calendarview");
   if (view_ != nullptr) view_->viewport()->installEventFilter(this);
   QObject::connect(this, &QCalendarWidget::currentPageChanged, this, [this] {
@@ -91,21 +120,47 @@ std::vector<diary::Date> DiaryCalendar::Page() const {
 
 void DiaryCalendar::Remark() {
   const std::vector<diary::Date> page = Page();
-  const std::vector<bool> marks = diary::Marks(folder_, page);
+  std::vector<std::optional<std::uint64_t>> sizes;
+  sizes.reserve(page.size());
+  written_since_read_.clear();
+  for (const diary::Date& date : page) sizes.push_back(folder_.Size(diary::NoteFileName(date)));
+  // A note rewritten in place is empty for a moment: emptied first, then
+  // written. A marked note read empty keeps its mark while its writer has
+  // it open or has written it again since; and as the system may show a
+  // note emptied a moment before it tells of it, a note found empty with
+  // nothing told keeps its mark until a second look finds it empty too.
+  ReadEvents();
+  std::set<std::string> suspect;
   QSet<QDate> now;
   for (std::size_t i = 0; i < page.size(); ++i) {
-    if (marks[i]) now.insert(ToQDate(page[i]));
+    const QDate date = ToQDate(page[i]);
+    bool mark = sizes[i] && diary::IsEntry(*sizes[i]);
+    if (!mark && sizes[i] && marked_.contains(date)) {
+      const std::string name = diary::NoteFileName(page[i]);
+      if (being_written_.count(name) != 0 || written_since_read_.count(name) != 0) {
+        mark = true;
+      } else if (emptied_.count(name) == 0) {
+        mark = true;
+        suspect.insert(name);
+      }
+    }
+    if (mark) now.insert(date);
   }
-  if (now == marked_) return;
-  for (const QDate& date : marked_) {
-    if (!now.contains(date)) setDateTextFormat(date, QTextCharFormat());
+  emptied_ = std::move(suspect);
+  if (!emptied_.empty()) notes_changed_ = true;  // the second look
+  Trace("marks-read " + std::to_string(now.size()));
+  if (now != marked_) {
+    for (const QDate& date : marked_) {
+      if (!now.contains(date)) setDateTextFormat(date, QTextCharFormat());
+    }
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    for (const QDate& date : now) {
+      if (!marked_.contains(date)) setDateTextFormat(date, bold);
+    }
+    marked_ = now;
   }
-  QTextCharFormat bold;
-  bold.setFontWeight(QFont::Bold);
-  for (const QDate& date : now) {
-    if (!marked_.contains(date)) setDateTextFormat(date, bold);
-  }
-  marked_ = now;
+  ActOnEvents();
 }
 
 void DiaryCalendar::paintCell(QPainter* painter, const QRect& rect, QDate date) const {
@@ -135,18 +190,18 @@ void DiaryCalendar::hideEvent(QHideEvent* event) {
 }
 
 // Folder changes: creating, writing, renaming or deleting a notes file,
-// whoever does it. The clock: a timer at the next local midnight that the
-// system also ends when the clock is set; after a suspend it fires at
-// once if midnight has passed. The time zone: the system's zone is the
-// link /etc/localtime, which a change of zone replaces (timedatectl,
-// the desktop's settings).
+// whoever does it; the folder deleted, renamed, replaced (also by a link)
+// or its permissions changed, which the folder above it and the folder's
+// own events tell. The clock: a timer at the next local midnight that the
+// system also ends when the clock is set; after a suspend it fires at once
+// if midnight has passed. The time zone: the system's zone is the link
+// /etc/localtime, which a change of zone replaces (timedatectl, the
+// desktop's settings).
 void DiaryCalendar::StartWatching() {
   if (inotify_fd_ < 0) {
     inotify_fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (inotify_fd_ >= 0) {
-      ::inotify_add_watch(inotify_fd_, folder_.path().c_str(),
-                          IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
-                              IN_MOVED_TO | IN_ATTRIB);
+      WatchFolder();
       zone_watch_ = ::inotify_add_watch(
           inotify_fd_, kZoneFolder,
           IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_DONT_FOLLOW | IN_ONLYDIR);
@@ -171,17 +226,59 @@ void DiaryCalendar::StopWatching() {
   inotify_notifier_ = nullptr;
   if (inotify_fd_ >= 0) ::close(inotify_fd_);
   inotify_fd_ = -1;
-  zone_watch_ = -1;
+  folder_watch_ = parent_watch_ = zone_watch_ = -1;
+  being_written_.clear();
+  emptied_.clear();
+  notes_changed_ = folder_changed_ = zone_changed_ = false;
+  settle_timer_->stop();
+  remark_pending_ = false;
+  folder_poll_->stop();
   delete clock_notifier_;
   clock_notifier_ = nullptr;
   if (clock_fd_ >= 0) ::close(clock_fd_);
   clock_fd_ = -1;
 }
 
+void DiaryCalendar::WatchFolder() {
+  if (inotify_fd_ < 0) return;
+  // The folder that the path names now: the same one keeps its watch; for
+  // another one (the old one renamed away, a link turned elsewhere) the old
+  // watch goes.
+  const int folder = ::inotify_add_watch(inotify_fd_, folder_.path().c_str(), kFolderEvents);
+  const int error = errno;
+  if (folder_watch_ >= 0 && folder_watch_ != folder) ::inotify_rm_watch(inotify_fd_, folder_watch_);
+  folder_watch_ = folder;
+  const int parent = parent_path_.empty()
+                         ? -1
+                         : ::inotify_add_watch(inotify_fd_, parent_path_.c_str(), kParentEvents);
+  if (parent_watch_ >= 0 && parent_watch_ != parent) ::inotify_rm_watch(inotify_fd_, parent_watch_);
+  parent_watch_ = parent;
+  // A folder that is missing is seen coming back in its parent. Only when
+  // that cannot be (the parent is missing too, the folder is there but
+  // cannot be watched) is it looked for now and then, until it is back.
+  const bool seen_coming =
+      folder_watch_ >= 0 || (parent_watch_ >= 0 && (error == ENOENT || error == ENOTDIR));
+  if (seen_coming) {
+    folder_poll_->stop();
+  } else if (!folder_poll_->isActive()) {
+    folder_poll_->start(kPollMs);
+  }
+}
+
+void DiaryCalendar::PollFolder() {
+  const int before = folder_watch_;
+  WatchFolder();
+  if (folder_watch_ != before) NotesChanged();
+}
+
 void DiaryCalendar::FilesChanged() {
+  ReadEvents();
+  ActOnEvents();
+}
+
+void DiaryCalendar::ReadEvents() {
+  if (inotify_fd_ < 0) return;
   const std::vector<diary::Date> page = Page();
-  bool concerns = false;
-  bool zone = false;
   alignas(inotify_event) char buffer[8192];
   for (;;) {
     const ssize_t got = ::read(inotify_fd_, buffer, sizeof buffer);
@@ -189,20 +286,72 @@ void DiaryCalendar::FilesChanged() {
     for (ssize_t at = 0; at < got;) {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-      if ((event->mask & IN_Q_OVERFLOW) != 0) concerns = zone = true;
-      if (event->len == 0) continue;
-      if (event->wd == zone_watch_) {
-        if (std::strcmp(event->name, kZoneLink) == 0) zone = true;
-      } else if (diary::Concerns(event->name, page)) {
-        concerns = true;
+      if ((event->mask & IN_Q_OVERFLOW) != 0) {
+        notes_changed_ = folder_changed_ = zone_changed_ = true;
+        continue;
       }
+      if (event->wd == zone_watch_) {
+        if (event->len != 0 && std::strcmp(event->name, kZoneLink) == 0) zone_changed_ = true;
+      } else if (event->wd == folder_watch_) {
+        if (event->len == 0) {
+          folder_changed_ = true;  // the folder itself
+          continue;
+        }
+        if (!diary::Concerns(event->name, page)) continue;
+        notes_changed_ = true;
+        written_since_read_.insert(event->name);
+        emptied_.erase(event->name);  // what the last read found is old now
+        if ((event->mask & IN_MODIFY) != 0) being_written_.insert(event->name);
+        if ((event->mask & (IN_CLOSE_WRITE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO)) != 0) {
+          being_written_.erase(event->name);
+        }
+      } else if (event->wd == parent_watch_) {
+        // The parent itself, or the folder's name in it.
+        if (event->len == 0 || folder_name_ == event->name) folder_changed_ = true;
+      }
+      // Anything else is of a watch given up already.
     }
   }
-  if (concerns) Remark();
-  if (zone) {
+}
+
+void DiaryCalendar::ActOnEvents() {
+  if (folder_changed_) {
+    folder_changed_ = false;
+    being_written_.clear();
+    WatchFolder();
+    notes_changed_ = true;
+  }
+  if (notes_changed_) {
+    notes_changed_ = false;
+    NotesChanged();
+  }
+  if (zone_changed_) {
+    zone_changed_ = false;
     NewToday();
     ArmMidnight();
   }
+}
+
+void DiaryCalendar::NotesChanged() {
+  remark_pending_ = true;
+  if (settle_timer_->isActive()) return;
+  settle_timer_->start(kFirstMs);
+  // What comes until then is taken in at once when the time is up: a
+  // writer's every call would wake the program otherwise.
+  if (inotify_notifier_ != nullptr) inotify_notifier_->setEnabled(false);
+}
+
+void DiaryCalendar::Settle() {
+  ReadEvents();
+  ActOnEvents();
+  if (!remark_pending_) {
+    // A quiet stretch: nothing is armed until the next change.
+    if (inotify_notifier_ != nullptr) inotify_notifier_->setEnabled(true);
+    return;
+  }
+  remark_pending_ = false;
+  Remark();
+  settle_timer_->start(kFoldMs);
 }
 
 void DiaryCalendar::ArmMidnight() {

@@ -1,13 +1,15 @@
 // The month calendar on Qt: a QCalendarWidget that marks the days with
-// notes in bold, keeps them current from the file system while it is shown,
-// tells a date's note in a tip, starts the week on the user's day and marks
-// today, moving the mark at midnight. Hidden, it watches nothing and wakes
-// for nothing.
+// notes in bold, keeps them current from the file system while it is shown
+// (also when the folder itself is deleted, renamed, replaced or made
+// unreadable), tells a date's note in a tip, starts the week on the user's
+// day and marks today, moving the mark at midnight. Hidden, it watches
+// nothing and wakes for nothing.
 #pragma once
 
 #include <QCalendarWidget>
 #include <QDate>
 #include <QSet>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 
 class QAbstractItemView;
 class QSocketNotifier;
+class QTimer;
 
 namespace dv::qt {
 
@@ -48,7 +51,16 @@ class DiaryCalendar : public QCalendarWidget {
   void Remark();
   void StartWatching();
   void StopWatching();
-  void FilesChanged();  // the notes in the folder, or the zone link
+  // Watches the folder that the path names now, and its parent.
+  void WatchFolder();
+  void FilesChanged();  // the notes in the folder, the folder, or the zone link
+  // Takes in what the watch has queued, and acts on it.
+  void ReadEvents();
+  void ActOnEvents();
+  // A change of the notes: shown soon, with the changes that follow it.
+  void NotesChanged();
+  void Settle();
+  void PollFolder();
   void ArmMidnight();
   void ClockChanged();
   void NewToday();
@@ -62,7 +74,23 @@ class DiaryCalendar : public QCalendarWidget {
   QSet<QDate> marked_;
   QDate today_;
   int inotify_fd_ = -1;
-  int zone_watch_ = -1;  // the folder of the system's time zone link
+  int folder_watch_ = -1;  // the notes folder
+  int parent_watch_ = -1;  // the folder it is in: its name coming and going
+  int zone_watch_ = -1;    // the folder of the system's time zone link
+  std::string folder_name_;
+  std::string parent_path_;
+  // Notes that a writer has changed and not closed yet, notes changed since
+  // the folder was last read, and marked notes that the last read found
+  // empty (the next one decides).
+  std::set<std::string> being_written_;
+  std::set<std::string> written_since_read_;
+  std::set<std::string> emptied_;
+  bool notes_changed_ = false;
+  bool folder_changed_ = false;
+  bool zone_changed_ = false;
+  QTimer* settle_timer_ = nullptr;
+  bool remark_pending_ = false;
+  QTimer* folder_poll_ = nullptr;  // only while the folder cannot be watched
   QSocketNotifier* inotify_notifier_ = nullptr;
   int clock_fd_ = -1;
   QSocketNotifier* clock_notifier_ = nullptr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -26,10 +27,50 @@ std::optional<std::string> ReadStoredSetting(QSettings& settings, const std::str
 bool WriteStoredSettings(QSettings& settings, const std::string& section,
                          const SettingValues& values);
 
+// The most that a settings file of this program holds is a few hundred
+// bytes. A larger file was written by something else: it is not read.
+constexpr qint64 kSettingsFileLimit = qint64{64} * 1024;
+
+// Whether the file at `path` may be read as settings: it is missing (and
+// reads as empty), or a regular file of at most kSettingsFileLimit bytes.
+bool SettingsFileReadable(const QString& path);
+
+// Removes what a write killed half-way left beside the file at `path`:
+// the temporary file that was to replace it (`<name>.XXXXXX`) and a lock
+// whose owner is gone. Does nothing while another process writes it.
+// Returns how many temporary files it removed.
+int RemoveStrayFiles(const QString& path);
+
+// The settings file of one application as the toolkit uses it: read when
+// first needed, kept, and written back key by key. A file that may not be
+// read (SettingsFileReadable) reads as empty, at no cost, and the next
+// write replaces it with a file of this program's keys alone.
+class SettingsStore {
+ public:
+  // Clears up after a write that was killed (RemoveStrayFiles).
+  explicit SettingsStore(QString path);
+  ~SettingsStore();
+  SettingsStore(const SettingsStore&) = delete;
+  SettingsStore& operator=(const SettingsStore&) = delete;
+
+  std::optional<std::string> Read(const std::string& section, const std::string& key);
+  // As WriteStoredSettings.
+  bool Write(const std::string& section, const SettingValues& values);
+
+ private:
+  QSettings* Loaded();
+
+  QString path_;
+  std::unique_ptr<QSettings> settings_;
+};
+
 // Opens `name` for appending, creating it when missing, and returns the
-// descriptor. A link to a file that does not exist is reported, not followed
-// into a new file. Raises PermissionDenied, PathNotFound or PathFileAccess
-// with the system's reason.
+// descriptor of a regular file. A link to a file that does not exist is
+// reported, not followed into a new file. Never waits: a pipe, socket,
+// device or folder by that name is not opened (or, should it appear there
+// meanwhile, closed again) and raises PathFileAccess with NotAFileReason.
+// Raises PermissionDenied, PathNotFound or PathFileAccess with the system's
+// reason.
 int OpenAppendFile(const std::string& name);
 
 }  // namespace dv::qt

@@ -14,7 +14,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
@@ -212,28 +211,26 @@ std::unique_ptr<OpenFile> QtToolkit::OpenForAppend(const std::string& name) {
   return std::make_unique<PosixFile>(OpenAppendFile(name));
 }
 
-QSettings& QtToolkit::Settings(const std::string& app) {
+SettingsStore& QtToolkit::Settings(const std::string& app) {
   auto& settings = settings_[app];
-  if (!settings) {
-    settings = std::make_unique<QSettings>(SettingsFilePath(app), QSettings::IniFormat);
-  }
+  if (!settings) settings = std::make_unique<SettingsStore>(SettingsFilePath(app));
   return *settings;
 }
 
 std::optional<std::string> QtToolkit::ReadSetting(const std::string& app,
                                                   const std::string& section,
                                                   const std::string& key) {
-  return ReadStoredSetting(Settings(app), section, key);
+  return Settings(app).Read(section, key);
 }
 
 void QtToolkit::WriteSetting(const std::string& app, const std::string& section,
                              const std::string& key, const std::string& value) {
-  WriteStoredSettings(Settings(app), section, {{key, value}});
+  Settings(app).Write(section, {{key, value}});
 }
 
 void QtToolkit::WriteSettings(const std::string& app, const std::string& section,
                               const SettingValues& values) {
-  WriteStoredSettings(Settings(app), section, values);
+  Settings(app).Write(section, values);
 }
 
 bool QtToolkit::TrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }

@@ -17,11 +17,11 @@
 class QApplication;
 class QMenu;
 class QMessageBox;
-class QSettings;
 class QSystemTrayIcon;
 
 namespace dv::qt {
 
+class SettingsStore;
 class QtWindow;
 class QtControl;
 
@@ -78,7 +78,7 @@ class QtToolkit : public Toolkit {
 
  private:
   struct TrayEntry;
-  QSettings& Settings(const std::string& app);
+  SettingsStore& Settings(const std::string& app);
   void DeliverTrayMessage(std::uint32_t hwnd, std::int32_t message);
   void SendTrayMessage(std::uint32_t hwnd, std::int32_t message);
   std::unique_ptr<QMenu> ExportedTrayMenu(std::uint32_t hwnd);
@@ -91,7 +91,7 @@ class QtToolkit : public Toolkit {
   std::vector<QtWindow*> windows_;
   std::map<std::uint32_t, QtWindow*> window_handles_;
   std::map<std::uint32_t, QIcon> icons_;
-  std::map<std::string, std::unique_ptr<QSettings>> settings_;
+  std::map<std::string, std::unique_ptr<SettingsStore>> settings_;
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::unique_ptr<TrayEntry>> tray_;
   std::vector<std::unique_ptr<TrayEntry>> removed_tray_;
   std::optional<std::pair<std::string, std::string>> tray_choice_;  // menu, item

@@ -114,6 +114,18 @@ class Win32File : public OpenFile {
  public:
   explicit Win32File(HANDLE handle) : handle_(handle) {}
   ~Win32File() override { CloseHandle(handle_); }
+  FileType Type() const override {
+    switch (GetFileType(handle_)) {
+      case FILE_TYPE_DISK:
+        return FileType::Regular;
+      case FILE_TYPE_PIPE:
+        return FileType::Pipe;
+      case FILE_TYPE_CHAR:
+        return FileType::Device;
+      default:
+        return FileType::Other;
+    }
+  }
 
  private:
   HANDLE handle_;
@@ -344,6 +356,13 @@ std::unique_ptr<OpenFile> Win32Toolkit::OpenForAppend(const std::string& name) {
   }
   if (file != INVALID_HANDLE_VALUE) return std::make_unique<Win32File>(file);
   const DWORD code = GetLastError();
+  // A folder cannot be opened as a file: told as such, not as a denial.
+  if (code == ERROR_ACCESS_DENIED) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      Raise(ErrorKind::PathFileAccess, NotAFileReason(FileType::Directory));
+    }
+  }
   const std::string reason = SystemErrorText(code);
   switch (code) {
     case ERROR_ACCESS_DENIED:
