@@ -3,8 +3,8 @@
 # its designed rectangle with grid lines at the designed size and after a
 # resize to 1.5 times; days with notes turn bold within a second when any
 # program writes a note and plain again when it is emptied or deleted, and
-# nothing else in the folder changes the page; a resting pointer and the
-# keyboard show a date's tip.
+# nothing else in the folder changes the page or is even read (the
+# program's trace); a resting pointer and the keyboard show a date's tip.
 #
 #   win32_calendar.sh DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]
 set -u
@@ -98,10 +98,16 @@ e2e_check "a note written from outside marks its day within 1 s (cell $CELL, ${T
 cp "$AFTER" "$E2E_ARTIFACTS/02-note-on-15.png"
 S1=$AFTER
 
-: >"$(note 16)"
+# Files that are no notes of the page are named by the folder's watch and
+# cost no read of the notes.
+reads=$(dv_trace_count marks-) ignored=$(dv_trace_count notes-ignored)
 echo "not a day" >"$prog/notes.txt"
 echo "no such month" >"$prog/13-1-$year.txt"
 echo "a month not shown" >"$prog/$(( (month + 5) % 12 + 1 ))-20-$((year + 1)).txt"
+dv_wait_trace notes-ignored $((ignored + 1)) 3
+e2e_check "other files and a month not shown are seen and read nothing" \
+  test "$(dv_trace_count notes-ignored)" -gt "$ignored" -a "$(dv_trace_count marks-)" = "$reads"
+: >"$(note 16)"
 e2e_check "an empty note, other files and a month not shown change nothing" \
   e2e_stays 2 unchanged "$S1"
 

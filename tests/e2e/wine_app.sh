@@ -25,6 +25,9 @@ w32_setup() {
   cp "$1" "$prog/Dayvane.exe"
   cp "$2" "$prog/notepad.exe"
   prog_win="Z:$(tr / '\\' <<<"$prog")"
+  # The program's milestones (dv_trace_count), written by Dayvane.exe under
+  # its Windows name.
+  export DAYVANE_TRACE="$E2E_TMP/trace"
   if [ -n "${3:-}" ]; then
     if [ -n "${DAYVANE_WINEPREFIX:-}" ] && [ -f "$DAYVANE_WINEPREFIX/system.reg" ]; then
       cp -a "$DAYVANE_WINEPREFIX" "$E2E_TMP/wine"
@@ -53,7 +56,8 @@ w32_setup() {
 
 # W32_WINEDEBUG: Wine's debug channels for the program (dayvane.log).
 w32_start() {
-  (cd "$prog" && WINEDEBUG=${W32_WINEDEBUG:-$WINEDEBUG} exec "$WINE" Dayvane.exe) \
+  (cd "$prog" && DAYVANE_TRACE="Z:$(tr / '\\' <<<"$DAYVANE_TRACE")" \
+    WINEDEBUG=${W32_WINEDEBUG:-$WINEDEBUG} exec "$WINE" Dayvane.exe) \
     >>"$E2E_ARTIFACTS/dayvane.log" 2>&1 &
   W32_PID=$!
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <ctime>
 
+#include "platform/trace.h"
+
 namespace dv::win32 {
 
 namespace {
@@ -106,7 +108,27 @@ void CalendarView::ShowMonth(int year, int month) {
 
 void CalendarView::ReadMarks() {
   // Only while shown: a hidden calendar is brought up to date when shown.
-  marks_ = shown_ ? diary::Marks(folder_, page_) : std::vector<bool>(page_.size(), false);
+  if (!shown_) {
+    marks_.assign(page_.size(), false);
+    return;
+  }
+  marks_ = diary::Marks(folder_, page_);
+  Trace("marks-read");
+}
+
+// Only the named files that are notes of the page are looked at; a change
+// that names no file reads the page again.
+void CalendarView::NotesChanged(const std::vector<diary::FolderChange>* changes) {
+  if (!shown_) return;
+  if (changes == nullptr) {
+    ReadMarks();
+  } else if (diary::UpdateMarks(folder_, page_, *changes, marks_)) {
+    Trace("marks-updated");
+  } else {
+    Trace("notes-ignored");
+    return;
+  }
+  InvalidateRect(control_, nullptr, FALSE);
 }
 
 // LocalDate reads the system's zone afresh, so a changed zone counts.
@@ -519,8 +541,7 @@ bool CalendarView::Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& r
       ArmMidnight();
       return true;
     case kCalendarNotesChanged:
-      ReadMarks();
-      InvalidateRect(control_, nullptr, FALSE);
+      NotesChanged(reinterpret_cast<const std::vector<diary::FolderChange>*>(lparam));
       return true;
     case kCalendarClockChanged:
       if (!shown_) return true;

@@ -2,8 +2,8 @@
 // control: the designed colours and fonts, grid lines, a page that fills
 // the control at any size, the days with notes in bold, today framed in
 // red, and a tip on the date under the pointer or the selected one. The
-// common control keeps the selected date and the day states; clicks, keys
-// and painting are answered here.
+// common control keeps the selected date; clicks, keys and painting are
+// answered here.
 #pragma once
 
 #include <array>
@@ -20,7 +20,8 @@
 namespace dv::win32 {
 
 // Sent to the calendar by its window: shown or hidden (wparam), the notes
-// folder changed, the clock or the user's settings changed.
+// folder changed (lparam: the changes, a std::vector<diary::FolderChange>;
+// null when they are not known), the clock or the user's settings changed.
 constexpr UINT kCalendarShown = WM_APP + 20;
 constexpr UINT kCalendarNotesChanged = WM_APP + 21;
 constexpr UINT kCalendarClockChanged = WM_APP + 22;
@@ -50,6 +51,7 @@ class CalendarView {
   void ShowMonth(int year, int month);
   void Choose(bool months);
   void ReadMarks();
+  void NotesChanged(const std::vector<diary::FolderChange>* changes);
   void ReadToday();
   void ArmMidnight();
   void ShowTip(int cell, POINT screen);

@@ -138,7 +138,7 @@ class Win32Window : public Window {
   int size_messages_ = 0;
   // The calendar's notes folder, watched while the window is shown.
   HWND calendar_ = nullptr;
-  HANDLE folder_watch_ = nullptr;
+  std::unique_ptr<FolderWatch> folder_watch_;
   void WatchNotes(bool shown);
   // False once the window is destroyed: a notification may destroy it.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
