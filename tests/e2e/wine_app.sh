@@ -85,7 +85,8 @@ w32_geometry() { [ -n "${1:-}" ] && e2e_geometry "$1"; }
 # window with a double-click on the icon in Wine's own tray window (no
 # tray host). Sets splash ("X Y W H" of the splash as it was), main (the
 # main window's X window; empty when it did not come), ix and iy (the icon).
-# With STEP, the splash's screenshot is STEP-splash.
+# With STEP, the splash's screenshot is STEP-splash. The window has
+# W32_SHOW_WAIT seconds to come (default 10).
 w32_show() {
   local splash_id tray tx ty sx sy sw sh
   w32_start
@@ -98,7 +99,7 @@ w32_show() {
   read -r tx ty _ < <(w32_geometry "$tray")
   ix=$((${tx:-0} + 10)) iy=$((${ty:-0} + 10))
   xdotool mousemove "$ix" "$iy" sleep 0.3 click --repeat 2 --delay 80 1
-  main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
+  main=$(e2e_wait_window '^Dayvane v2\.0$' "${W32_SHOW_WAIT:-10}")
   [ -n "$main" ] && e2e_wait_settled "$main" ""
   [ -n "$main" ]
 }

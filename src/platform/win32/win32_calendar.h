@@ -21,10 +21,15 @@ namespace dv::win32 {
 
 // Sent to the calendar by its window: shown or hidden (wparam), the notes
 // folder changed (lparam: the changes, a std::vector<diary::FolderChange>;
-// null when they are not known), the clock or the user's settings changed.
+// null when they are not known), the clock or the user's settings changed,
+// the folder is watched from now on (wparam TRUE) or no longer. While
+// watched, the page's marks are read once and kept current, shown or
+// hidden, so that a show reads nothing; unwatched, they are read at each
+// show.
 constexpr UINT kCalendarShown = WM_APP + 20;
 constexpr UINT kCalendarNotesChanged = WM_APP + 21;
 constexpr UINT kCalendarClockChanged = WM_APP + 22;
+constexpr UINT kCalendarWatched = WM_APP + 23;
 
 class CalendarView {
  public:
@@ -68,6 +73,8 @@ class CalendarView {
   int first_day_ = 7;  // the user's first day of the week, 1 Monday to 7 Sunday
   std::vector<diary::Date> page_;
   std::vector<bool> marks_;
+  bool marks_read_ = false;  // marks_ are those of page_ as the folder is
+  bool watched_ = false;     // the window's watch on the folder reports here
   diary::Date today_;
   // Where the title's month and year were drawn, for the selectors.
   RECT month_text_{};

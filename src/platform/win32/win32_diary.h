@@ -1,6 +1,5 @@
 // The month calendar's diary on Win32: the notes folder, read one listing
-// at a time, and a watch that names the files that change in it, open only
-// while the calendar is shown.
+// at a time, and a watch that names the files that change in it.
 #pragma once
 
 #include <optional>

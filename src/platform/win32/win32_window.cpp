@@ -307,35 +307,33 @@ Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Window
     picture_.assign(design.picture.begin() + kFileHeader, design.picture.end());
   }
   BuildControls();
+  if (calendar_ != nullptr) WatchNotes();
   ready_ = true;
 }
 
-// Shown: the marks are brought up to date and kept so by a watch on the
-// folder that names the files that change; hidden, nothing is watched.
-void Win32Window::WatchNotes(bool shown) {
+// The notes folder is watched from the start, hidden or shown: the watch
+// names the files that change, so that the calendar keeps its page's marks
+// without reading the folder again, and a show costs no read.
+void Win32Window::WatchNotes() {
+  folder_watch_ = std::make_unique<FolderWatch>(toolkit_.App().Path);
+  if (folder_watch_->event() == nullptr) {
+    folder_watch_.reset();
+    return;
+  }
+  toolkit_.SetWaitHandle(folder_watch_->event(), [this] {
+    const auto changes = folder_watch_->Take();
+    // Without names, the whole page is read again.
+    SendMessageW(calendar_, kCalendarNotesChanged, 0,
+                 changes ? reinterpret_cast<LPARAM>(&*changes) : 0);
+  });
+  SendMessageW(calendar_, kCalendarWatched, TRUE, 0);
+}
+
+Win32Window::~Win32Window() {
   if (folder_watch_ != nullptr) {
     toolkit_.SetWaitHandle(nullptr, nullptr);
     folder_watch_.reset();
   }
-  if (shown) {
-    // Before the marks are read, so that no change falls between.
-    folder_watch_ = std::make_unique<FolderWatch>(toolkit_.App().Path);
-    if (folder_watch_->event() == nullptr) {
-      folder_watch_.reset();
-    } else {
-      toolkit_.SetWaitHandle(folder_watch_->event(), [this] {
-        const auto changes = folder_watch_->Take();
-        // Without names, the whole page is read again.
-        SendMessageW(calendar_, kCalendarNotesChanged, 0,
-                     changes ? reinterpret_cast<LPARAM>(&*changes) : 0);
-      });
-    }
-  }
-  SendMessageW(calendar_, kCalendarShown, shown ? TRUE : FALSE, 0);
-}
-
-Win32Window::~Win32Window() {
-  if (calendar_ != nullptr) WatchNotes(false);
   *alive_ = false;
   SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   DestroyWindow(hwnd_);  // its children and its menu bar with it
@@ -475,7 +473,9 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
 LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SHOWWINDOW:
-      if (calendar_ != nullptr && lparam == 0) WatchNotes(wparam != FALSE);
+      if (calendar_ != nullptr && lparam == 0) {
+        SendMessageW(calendar_, kCalendarShown, wparam != FALSE ? TRUE : FALSE, 0);
+      }
       break;
     case WM_TIMECHANGE:
     case WM_SETTINGCHANGE:
