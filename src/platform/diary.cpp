@@ -227,12 +227,23 @@ std::vector<Date> MonthPage(int year, int month, int first_day_of_week) {
   return page;
 }
 
-std::vector<bool> Marks(const NoteFolder& folder, const std::vector<Date>& dates) {
-  std::vector<bool> marks;
-  marks.reserve(dates.size());
+std::vector<FolderFile> NoteFolder::NoteFiles(const std::vector<Date>& dates) const {
+  std::vector<FolderFile> files;
   for (const Date& date : dates) {
-    const auto size = folder.Size(NoteFileName(date));
-    marks.push_back(size && IsEntry(*size));
+    std::string name = NoteFileName(date);
+    if (const auto size = Size(name)) files.push_back({std::move(name), *size});
+  }
+  return files;
+}
+
+std::vector<bool> Marks(const NoteFolder& folder, const std::vector<Date>& dates) {
+  std::vector<bool> marks(dates.size(), false);
+  for (const FolderFile& file : folder.NoteFiles(dates)) {
+    if (!IsEntry(file.size)) continue;
+    const auto date = NoteDate(file.name);
+    if (!date) continue;
+    const auto found = std::find(dates.begin(), dates.end(), *date);
+    if (found != dates.end()) marks[static_cast<std::size_t>(found - dates.begin())] = true;
   }
   return marks;
 }
@@ -240,6 +251,32 @@ std::vector<bool> Marks(const NoteFolder& folder, const std::vector<Date>& dates
 bool Concerns(std::string_view name, const std::vector<Date>& dates) {
   const auto date = NoteDate(name);
   return date && std::find(dates.begin(), dates.end(), *date) != dates.end();
+}
+
+bool UpdateMarks(const NoteFolder& folder, const std::vector<Date>& dates,
+                 const std::vector<FolderChange>& changes, std::vector<bool>& marks) {
+  marks.resize(dates.size(), false);
+  // The last change of each date's file decides.
+  std::vector<const FolderChange*> last(dates.size(), nullptr);
+  bool concerned = false;
+  for (const FolderChange& change : changes) {
+    const auto date = NoteDate(change.name);
+    if (!date) continue;
+    const auto found = std::find(dates.begin(), dates.end(), *date);
+    if (found == dates.end()) continue;
+    last[static_cast<std::size_t>(found - dates.begin())] = &change;
+    concerned = true;
+  }
+  for (std::size_t i = 0; i < dates.size(); ++i) {
+    if (last[i] == nullptr) continue;
+    if (last[i]->gone) {
+      marks[i] = false;
+    } else {
+      const auto size = folder.Size(last[i]->name);
+      marks[i] = size && IsEntry(*size);
+    }
+  }
+  return concerned;
 }
 
 std::time_t NextMidnight(std::time_t now) {

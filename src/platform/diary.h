@@ -46,6 +46,13 @@ constexpr bool IsEntry(std::uint64_t size) { return size > 0; }
 constexpr int kPageDays = 42;
 std::vector<Date> MonthPage(int year, int month, int first_day_of_week);
 
+// A file of the diary folder and its size.
+struct FolderFile {
+  std::string name;
+  std::uint64_t size = 0;
+  bool operator==(const FolderFile&) const = default;
+};
+
 // The files of the diary folder, as far as the marks need them.
 class NoteFolder {
  public:
@@ -55,12 +62,31 @@ class NoteFolder {
   // Up to `limit` bytes from the start of the named file; empty when it
   // cannot be read.
   virtual std::string Head(const std::string& name, std::size_t limit) const = 0;
+  // The files that may be the notes of `dates`, in any order: at least
+  // each of their notes files that is there, and any others a listing
+  // brings along (NoteDate and IsEntry sort them out). By default each
+  // date's file is asked for by name; a folder where a missing name costs
+  // a search (Wine's case-insensitive lookup) lists itself instead.
+  virtual std::vector<FolderFile> NoteFiles(const std::vector<Date>& dates) const;
 };
 
 // Which of `dates` have an entry (one flag per date).
 std::vector<bool> Marks(const NoteFolder& folder, const std::vector<Date>& dates);
 // Whether a change of the named file can change the marks of `dates`.
 bool Concerns(std::string_view name, const std::vector<Date>& dates);
+
+// A file that changed in the folder, as a watch names it: `gone` when the
+// change took it away (deleted, or renamed to another name).
+struct FolderChange {
+  std::string name;
+  bool gone = false;
+};
+// Brings `marks` (one per date of `dates`) up to date after `changes`, in
+// the order they happened: a notes file that went away loses its mark
+// without a look, one that was written or came is asked for its size.
+// False when no change concerned `dates`: nothing was read.
+bool UpdateMarks(const NoteFolder& folder, const std::vector<Date>& dates,
+                 const std::vector<FolderChange>& changes, std::vector<bool>& marks);
 
 // The local midnight after `now`: the start of the next day (on a day that
 // the clock skips midnight, the day's first moment).

@@ -15,7 +15,10 @@ std::unique_ptr<std::FILE, Closer> trace_file;
 
 }  // namespace
 
-void OpenTrace(const std::string& path) { trace_file.reset(std::fopen(path.c_str(), "a")); }
+void OpenTrace(const std::string& path) {
+  // Binary: lines end in a line feed on Windows too.
+  trace_file.reset(std::fopen(path.c_str(), "ab"));
+}
 
 void Trace(const std::string& event) {
   if (!trace_file) return;

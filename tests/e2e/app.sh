@@ -12,22 +12,8 @@ DV_CONF="$XDG_CONFIG_HOME/dayvane/dayvane.conf"
 mkdir -p "$DV_HOME"
 cp "$DV_BIN" "$DV_HOME/dayvane"
 # The program's milestones with their times (see scripts/bench): tests wait
-# for them instead of waiting a while.
+# for them instead of waiting a while (dv_trace_count, in lib.sh).
 export DAYVANE_TRACE="$E2E_TMP/trace"
-
-# dv_trace_count EVENT: how many times the program (this run) has reached
-# EVENT (the event's first words).
-dv_trace_count() {
-  awk -v e="$1" 'index(substr($0, index($0, " ") + 1), e) == 1 { n++ } END { print n + 0 }' \
-    "$DAYVANE_TRACE" 2>/dev/null || echo 0
-}
-# dv_trace_last EVENT: the time (ms) of the latest EVENT.
-dv_trace_last() {
-  awk -v e="$1" 'index(substr($0, index($0, " ") + 1), e) == 1 { t = $1 } END { print t }' \
-    "$DAYVANE_TRACE" 2>/dev/null
-}
-# dv_wait_trace EVENT COUNT [TIMEOUT]: waits until EVENT was reached COUNT times.
-dv_wait_trace() { e2e_wait_for "${3:-10}" eval "[ \$(dv_trace_count '$1') -ge $2 ]"; }
 
 # dv_start: starts the program from its folder; DV_PID is its pid.
 dv_start() {

@@ -594,6 +594,21 @@ e2e_editor_kill() {
   return 0
 }
 
+# The milestones the program writes to $DAYVANE_TRACE (see scripts/bench).
+# dv_trace_count EVENT: how many times the program (this run) has reached
+# EVENT (the event's first words).
+dv_trace_count() {
+  awk -v e="$1" 'index(substr($0, index($0, " ") + 1), e) == 1 { n++ } END { print n + 0 }' \
+    "$DAYVANE_TRACE" 2>/dev/null || echo 0
+}
+# dv_trace_last EVENT: the time (ms) of the latest EVENT.
+dv_trace_last() {
+  awk -v e="$1" 'index(substr($0, index($0, " ") + 1), e) == 1 { t = $1 } END { print t }' \
+    "$DAYVANE_TRACE" 2>/dev/null
+}
+# dv_wait_trace EVENT COUNT [TIMEOUT]: waits until EVENT was reached COUNT times.
+dv_wait_trace() { e2e_wait_for "${3:-10}" eval "[ \$(dv_trace_count '$1') -ge $2 ]"; }
+
 e2e_ok() { E2E_PASSED=$((E2E_PASSED + 1)); printf 'ok   - %s: %s\n' "$E2E_TEST" "$*"; }
 e2e_fail() { E2E_FAILED=$((E2E_FAILED + 1)); printf 'FAIL - %s: %s\n' "$E2E_TEST" "$*"; }
 

@@ -3,8 +3,9 @@
 # its designed rectangle with grid lines at the designed size and after a
 # resize to 1.5 times; days with notes turn bold within a second when any
 # program writes a note and plain again when it is emptied or deleted, and
-# nothing else in the folder changes the page; a resting pointer and the
-# keyboard show a date's tip.
+# nothing else in the folder changes the page or is even read (the
+# program's trace); hidden in the tray it keeps the page current, so that a
+# show reads nothing; a resting pointer and the keyboard show a date's tip.
 #
 #   win32_calendar.sh DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]
 set -u
@@ -98,10 +99,16 @@ e2e_check "a note written from outside marks its day within 1 s (cell $CELL, ${T
 cp "$AFTER" "$E2E_ARTIFACTS/02-note-on-15.png"
 S1=$AFTER
 
-: >"$(note 16)"
+# Files that are no notes of the page are named by the folder's watch and
+# cost no read of the notes.
+reads=$(dv_trace_count marks-) ignored=$(dv_trace_count notes-ignored)
 echo "not a day" >"$prog/notes.txt"
 echo "no such month" >"$prog/13-1-$year.txt"
 echo "a month not shown" >"$prog/$(( (month + 5) % 12 + 1 ))-20-$((year + 1)).txt"
+dv_wait_trace notes-ignored $((ignored + 1)) 3
+e2e_check "other files and a month not shown are seen and read nothing" \
+  test "$(dv_trace_count notes-ignored)" -gt "$ignored" -a "$(dv_trace_count marks-)" = "$reads"
+: >"$(note 16)"
 e2e_check "an empty note, other files and a month not shown change nothing" \
   e2e_stays 2 unchanged "$S1"
 
@@ -124,6 +131,26 @@ rm -f "$(note 16)"
 wait_cell "$S3"
 e2e_check "deleting a note removes its mark (cell $CELL)" test "$CELL" = "$(cell_of 16)"
 e2e_check "the page is as it was before the notes" unchanged "$S0"
+
+# --- Hidden ------------------------------------------------------------------
+# Minimised to the tray, the window keeps its page current from the
+# folder's watch: a note written meanwhile is marked when it is shown
+# again, and the show reads nothing.
+xdotool windowminimize "$main"
+e2e_wait_for 5 eval '! e2e_is_mapped "$main"'
+e2e_check "minimised, the window hides in the tray" eval '! e2e_is_mapped "$main"'
+reads=$(dv_trace_count marks-read) updates=$(dv_trace_count marks-updated)
+shows=$(dv_trace_count "shown frmMain")
+printf 'Tea with Ann\r\nat five\r\n' >"$(note 15)"
+dv_wait_trace marks-updated $((updates + 1)) 3
+xdotool mousemove "$ix" "$iy" sleep 0.3 click --repeat 2 --delay 80 1
+dv_wait_trace "shown frmMain" $((shows + 1)) 10
+e2e_wait_for 5 e2e_is_mapped "$main"
+CELL=$("$shot_py" cell "$S0" "$(full_shot)" $(calendar))
+e2e_check "a note written while hidden is marked when shown (cell $CELL)" test "$CELL" = "$(cell_of 15)"
+e2e_check "the show read nothing: the watch kept the page" \
+  test "$(dv_trace_count marks-read)" = "$reads"
+xdotool mousemove 5 700
 
 # --- The tips ------------------------------------------------------------------
 printf 'Tea with Ann\r\nat five\r\n' >"$(note 15)"

@@ -25,6 +25,9 @@ w32_setup() {
   cp "$1" "$prog/Dayvane.exe"
   cp "$2" "$prog/notepad.exe"
   prog_win="Z:$(tr / '\\' <<<"$prog")"
+  # The program's milestones (dv_trace_count), written by Dayvane.exe under
+  # its Windows name.
+  export DAYVANE_TRACE="$E2E_TMP/trace"
   if [ -n "${3:-}" ]; then
     if [ -n "${DAYVANE_WINEPREFIX:-}" ] && [ -f "$DAYVANE_WINEPREFIX/system.reg" ]; then
       cp -a "$DAYVANE_WINEPREFIX" "$E2E_TMP/wine"
@@ -53,7 +56,8 @@ w32_setup() {
 
 # W32_WINEDEBUG: Wine's debug channels for the program (dayvane.log).
 w32_start() {
-  (cd "$prog" && WINEDEBUG=${W32_WINEDEBUG:-$WINEDEBUG} exec "$WINE" Dayvane.exe) \
+  (cd "$prog" && DAYVANE_TRACE="Z:$(tr / '\\' <<<"$DAYVANE_TRACE")" \
+    WINEDEBUG=${W32_WINEDEBUG:-$WINEDEBUG} exec "$WINE" Dayvane.exe) \
     >>"$E2E_ARTIFACTS/dayvane.log" 2>&1 &
   W32_PID=$!
 }
@@ -81,7 +85,8 @@ w32_geometry() { [ -n "${1:-}" ] && e2e_geometry "$1"; }
 # window with a double-click on the icon in Wine's own tray window (no
 # tray host). Sets splash ("X Y W H" of the splash as it was), main (the
 # main window's X window; empty when it did not come), ix and iy (the icon).
-# With STEP, the splash's screenshot is STEP-splash.
+# With STEP, the splash's screenshot is STEP-splash. The window has
+# W32_SHOW_WAIT seconds to come (default 10).
 w32_show() {
   local splash_id tray tx ty sx sy sw sh
   w32_start
@@ -94,7 +99,7 @@ w32_show() {
   read -r tx ty _ < <(w32_geometry "$tray")
   ix=$((${tx:-0} + 10)) iy=$((${ty:-0} + 10))
   xdotool mousemove "$ix" "$iy" sleep 0.3 click --repeat 2 --delay 80 1
-  main=$(e2e_wait_window '^Dayvane v2\.0$' 10)
+  main=$(e2e_wait_window '^Dayvane v2\.0$' "${W32_SHOW_WAIT:-10}")
   [ -n "$main" ] && e2e_wait_settled "$main" ""
   [ -n "$main" ]
 }

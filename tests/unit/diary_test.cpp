@@ -2,6 +2,7 @@
 // marks, the next midnight and the date's tip.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -150,6 +151,70 @@ TEST(DiaryMarks, DaysWithSomethingWrittenAreMarkedAcrossThePage) {
   EXPECT_FALSE(Concerns("5-1-2026.txt", page));
   EXPECT_FALSE(Concerns("notes.txt", page));
   EXPECT_FALSE(Concerns(".3-14-2026.txt.swp", page));
+}
+
+// A folder that answers with a listing of all its files, as one read of
+// the folder does.
+class ListingFolder : public FakeFolder {
+ public:
+  mutable int sizes_asked = 0;
+  std::optional<std::uint64_t> Size(const std::string& name) const override {
+    ++sizes_asked;
+    return FakeFolder::Size(name);
+  }
+  std::vector<FolderFile> NoteFiles(const std::vector<Date>& /*dates*/) const override {
+    std::vector<FolderFile> all;
+    for (const auto& [name, text] : files) all.push_back({name, text.size()});
+    return all;
+  }
+};
+
+TEST(DiaryMarks, AListingMarksOnlyTheNotesOfTheDates) {
+  ListingFolder folder;
+  folder.files = {{"3-14-2026.txt", "x"},  {"3-15-2026.txt", ""}, {"5-1-2026.txt", "x"},
+                  {"03-16-2026.txt", "x"}, {"notes.txt", "x"},    {"3-17-2026.txt.bak", "x"},
+                  {"3-18-2026.txt", "x"}};
+  const std::vector<Date> page = MonthPage(2026, 3, 1);
+  const std::vector<bool> marks = Marks(folder, page);
+  std::vector<Date> marked;
+  for (std::size_t i = 0; i < page.size(); ++i) {
+    if (marks[i]) marked.push_back(page[i]);
+  }
+  EXPECT_EQ(marked, (std::vector<Date>{{2026, 3, 14}, {2026, 3, 18}}));
+  EXPECT_EQ(folder.sizes_asked, 0);
+}
+
+TEST(DiaryMarks, ChangesUpdateOnlyTheirDaysAndAskOnlyForFilesThatAreThere) {
+  ListingFolder folder;
+  folder.files = {{"3-14-2026.txt", "x"}, {"3-16-2026.txt", "x"}};
+  const std::vector<Date> page = MonthPage(2026, 3, 1);
+  std::vector<bool> marks = Marks(folder, page);
+  const auto marked = [&](int day) {
+    const auto at = std::find(page.begin(), page.end(), Date{2026, 3, day});
+    return marks[static_cast<std::size_t>(at - page.begin())];
+  };
+  // Unrelated files: nothing read.
+  EXPECT_FALSE(UpdateMarks(folder, page, {{"notes.txt"}, {"5-1-2026.txt"}, {"~16.tmp"}}, marks));
+  EXPECT_EQ(folder.sizes_asked, 0);
+  // An editor's save through a rename, a deletion, a note written then
+  // deleted, one deleted then written again: the last change decides.
+  folder.files.erase("3-14-2026.txt");
+  folder.files["3-15-2026.txt"] = "new";
+  folder.files["3-20-2026.txt"] = "again";
+  EXPECT_TRUE(UpdateMarks(folder, page,
+                          {{"~15.tmp", true},
+                           {"3-15-2026.txt"},
+                           {"3-14-2026.txt", true},
+                           {"3-16-2026.txt"},
+                           {"3-16-2026.txt", true},
+                           {"3-20-2026.txt", true},
+                           {"3-20-2026.txt"}},
+                          marks));
+  EXPECT_FALSE(marked(14));
+  EXPECT_TRUE(marked(15));
+  EXPECT_FALSE(marked(16));
+  EXPECT_TRUE(marked(20));
+  EXPECT_EQ(folder.sizes_asked, 2);  // 3-15 and 3-20
 }
 
 #ifndef _WIN32

@@ -1,5 +1,6 @@
 // Dayvane on Windows.
 #include <cctype>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -7,11 +8,13 @@
 #include "app/program_folder.h"
 #include "forms/artwork.h"
 #include "forms/designs.h"
+#include "platform/trace.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/win32_toolkit.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*command_line*/,
                    int /*show*/) {
+  if (const char* trace = std::getenv("DAYVANE_TRACE")) dv::OpenTrace(trace);
   dv::win32::Win32Toolkit toolkit(instance, dv::kProductTitle);
   // A Dayvane of this user with this program folder runs already: it shows
   // its window, as a double-click on its icon would, and this start ends.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <ctime>
 
+#include "platform/trace.h"
+
 namespace dv::win32 {
 
 namespace {
@@ -98,15 +100,43 @@ void CalendarView::ShowMonth(int year, int month) {
   first_day_ = digit >= L'0' && digit <= L'6' ? 1 + (digit - L'0') : 7;
   year_ = first.year;
   month_ = first.month;
-  page_ = diary::MonthPage(year_, month_, first_day_);
-  ReadMarks();
+  std::vector<diary::Date> page = diary::MonthPage(year_, month_, first_day_);
+  if (page != page_) {
+    page_ = std::move(page);
+    marks_read_ = false;
+  }
+  if (!marks_read_) ReadMarks();
   HideTip();
   InvalidateRect(control_, nullptr, FALSE);
 }
 
 void CalendarView::ReadMarks() {
-  // Only while shown: a hidden calendar is brought up to date when shown.
-  marks_ = shown_ ? diary::Marks(folder_, page_) : std::vector<bool>(page_.size(), false);
+  // While shown, or ahead of the show while the folder's watch keeps them
+  // current; otherwise they are read when the calendar is shown.
+  if (!shown_ && !watched_) {
+    marks_.assign(page_.size(), false);
+    marks_read_ = false;
+    return;
+  }
+  marks_ = diary::Marks(folder_, page_);
+  marks_read_ = true;
+  Trace("marks-read");
+}
+
+// Only the named files that are notes of the page are looked at; changes
+// that name no file make the page be read again, at once while shown.
+void CalendarView::NotesChanged(const std::vector<diary::FolderChange>* changes) {
+  if (changes == nullptr || !marks_read_) {
+    marks_read_ = false;
+    if (!shown_) return;
+    ReadMarks();
+  } else if (diary::UpdateMarks(folder_, page_, *changes, marks_)) {
+    Trace("marks-updated");
+  } else {
+    Trace("notes-ignored");
+    return;
+  }
+  InvalidateRect(control_, nullptr, FALSE);
 }
 
 // LocalDate reads the system's zone afresh, so a changed zone counts.
@@ -265,7 +295,13 @@ void CalendarView::ShowTip(int cell, POINT screen) {
   wchar_t long_date[120] = {};
   GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &st, nullptr, long_date, 120);
   std::wstring text;
-  for (const wchar_t c : Wide(diary::DayTip(folder_, Utf8(long_date), date))) {
+  // A day without a mark has no note to preview: no name looked up that
+  // is not there.
+  const std::size_t index = static_cast<std::size_t>(cell);
+  const std::string tip = index < marks_.size() && marks_[index]
+                              ? diary::DayTip(folder_, Utf8(long_date), date)
+                              : diary::DayTip(Utf8(long_date), date, "");
+  for (const wchar_t c : Wide(tip)) {
     if (c == L'\n') text += L'\r';
     text += c;
   }
@@ -514,13 +550,19 @@ bool CalendarView::Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& r
     case kCalendarShown:
       shown_ = wparam != FALSE;
       if (!shown_) HideTip();
+      // Unwatched, the folder may have changed while hidden.
+      if (!watched_) marks_read_ = false;
       ReadToday();
       ShowMonth(year_, month_);
       ArmMidnight();
       return true;
-    case kCalendarNotesChanged:
+    case kCalendarWatched:
+      watched_ = wparam != FALSE;
+      marks_read_ = false;
       ReadMarks();
-      InvalidateRect(control_, nullptr, FALSE);
+      return true;
+    case kCalendarNotesChanged:
+      NotesChanged(reinterpret_cast<const std::vector<diary::FolderChange>*>(lparam));
       return true;
     case kCalendarClockChanged:
       if (!shown_) return true;

@@ -2,8 +2,8 @@
 // control: the designed colours and fonts, grid lines, a page that fills
 // the control at any size, the days with notes in bold, today framed in
 // red, and a tip on the date under the pointer or the selected one. The
-// common control keeps the selected date and the day states; clicks, keys
-// and painting are answered here.
+// common control keeps the selected date; clicks, keys and painting are
+// answered here.
 #pragma once
 
 #include <array>
@@ -20,10 +20,16 @@
 namespace dv::win32 {
 
 // Sent to the calendar by its window: shown or hidden (wparam), the notes
-// folder changed, the clock or the user's settings changed.
+// folder changed (lparam: the changes, a std::vector<diary::FolderChange>;
+// null when they are not known), the clock or the user's settings changed,
+// the folder is watched from now on (wparam TRUE) or no longer. While
+// watched, the page's marks are read once and kept current, shown or
+// hidden, so that a show reads nothing; unwatched, they are read at each
+// show.
 constexpr UINT kCalendarShown = WM_APP + 20;
 constexpr UINT kCalendarNotesChanged = WM_APP + 21;
 constexpr UINT kCalendarClockChanged = WM_APP + 22;
+constexpr UINT kCalendarWatched = WM_APP + 23;
 
 class CalendarView {
  public:
@@ -50,6 +56,7 @@ class CalendarView {
   void ShowMonth(int year, int month);
   void Choose(bool months);
   void ReadMarks();
+  void NotesChanged(const std::vector<diary::FolderChange>* changes);
   void ReadToday();
   void ArmMidnight();
   void ShowTip(int cell, POINT screen);
@@ -66,6 +73,8 @@ class CalendarView {
   int first_day_ = 7;  // the user's first day of the week, 1 Monday to 7 Sunday
   std::vector<diary::Date> page_;
   std::vector<bool> marks_;
+  bool marks_read_ = false;  // marks_ are those of page_ as the folder is
+  bool watched_ = false;     // the window's watch on the folder reports here
   diary::Date today_;
   // Where the title's month and year were drawn, for the selectors.
   RECT month_text_{};

@@ -1,16 +1,56 @@
 #include "platform/win32/win32_diary.h"
 
-#include <vector>
+#include <cstddef>
+#include <cstring>
+#include <cwchar>
+#include <set>
 
 namespace dv::win32 {
 
-std::wstring Win32NoteFolder::Wide(const std::string& name) const {
-  const std::string path = path_ + "\\" + name;
+namespace {
+
+std::wstring Widen(const std::string& utf8) {
   const int size =
-      MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), wide.data(), size);
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
   return wide;
+}
+
+// UTF-8, with the ASCII letters in lower case: the folder's names ignore
+// case, the notes' names are ASCII.
+std::string Name(const wchar_t* wide, int length) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+  std::string name(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, length, name.data(), size, nullptr, nullptr);
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name;
+}
+
+// Whether `name` may be the short (8.3) form of a longer one, such as
+// "12-16-~1.txt": Windows may name a changed file either way.
+bool MayBeShortName(const std::string& name) {
+  const std::size_t tilde = name.find('~');
+  if (tilde == std::string::npos || tilde == 0 || tilde > 6) return false;
+  const std::size_t dot = name.find('.', tilde);
+  const std::size_t end = dot == std::string::npos ? name.size() : dot;
+  if (end == tilde + 1 || end > 8) return false;
+  for (std::size_t i = tilde + 1; i < end; ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return dot == std::string::npos || name.size() - dot - 1 <= 3;
+}
+
+constexpr DWORD kWatched =
+    FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
+constexpr std::size_t kBufferBytes = 64 * 1024;  // the most a network folder takes
+
+}  // namespace
+
+std::wstring Win32NoteFolder::Wide(const std::string& name) const {
+  return Widen(path_ + "\\" + name);
 }
 
 std::optional<std::uint64_t> Win32NoteFolder::Size(const std::string& name) const {
@@ -36,47 +76,98 @@ std::string Win32NoteFolder::Head(const std::string& name, std::size_t limit) co
   return bytes;
 }
 
-void FillDayStates(NMDAYSTATE& request, const diary::NoteFolder& folder) {
-  static std::vector<MONTHDAYSTATE> states;  // read by the control after the return
-  states.assign(static_cast<std::size_t>(request.cDayState), 0);
-  int year = request.stStart.wYear;
-  int month = request.stStart.wMonth;
-  for (MONTHDAYSTATE& state : states) {
-    std::vector<diary::Date> days;
-    for (int day = 1; day <= diary::DaysInMonth(year, month); ++day) {
-      days.push_back({year, month, day});
-    }
-    const std::vector<bool> marks = diary::Marks(folder, days);
-    for (std::size_t i = 0; i < marks.size(); ++i) {
-      if (marks[i]) state |= 1U << i;
-    }
-    if (++month > 12) month = 1, ++year;
+std::vector<diary::FolderFile> Win32NoteFolder::NoteFiles(
+    const std::vector<diary::Date>& dates) const {
+  std::set<int> years;
+  for (const diary::Date& date : dates) years.insert(date.year);
+  std::vector<diary::FolderFile> files;
+  for (const int year : years) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search =
+        FindFirstFileExW(Wide("*-*-" + std::to_string(year) + ".txt").c_str(), FindExInfoBasic,
+                         &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) continue;  // none, or no folder
+    do {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+      files.push_back(
+          {Name(found.cFileName, static_cast<int>(std::wcslen(found.cFileName))),
+           (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
   }
-  request.prgDayState = states.data();
+  return files;
 }
 
-void RefreshDayStates(HWND calendar, const diary::NoteFolder& folder) {
-  SYSTEMTIME range[2]{};
-  const int months = static_cast<int>(
-      SendMessageW(calendar, MCM_GETMONTHRANGE, GMR_DAYSTATE, reinterpret_cast<LPARAM>(range)));
-  if (months <= 0) return;
-  NMDAYSTATE request{};
-  request.stStart = range[0];
-  request.cDayState = months;
-  FillDayStates(request, folder);
-  SendMessageW(calendar, MCM_SETDAYSTATE, static_cast<WPARAM>(months),
-               reinterpret_cast<LPARAM>(request.prgDayState));
+FolderWatch::FolderWatch(const std::string& path) : buffer_(kBufferBytes / sizeof(DWORD)) {
+  folder_ = CreateFileW(Widen(path).c_str(), FILE_LIST_DIRECTORY,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+  if (folder_ == INVALID_HANDLE_VALUE) return;
+  // Manual reset: it stays signalled from a completion until the next read
+  // is asked for.
+  event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (event_ == nullptr) return;
+  watching_ = Arm();
 }
 
-HANDLE WatchFolder(const std::string& path) {
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), wide.data(), size);
-  HANDLE handle = FindFirstChangeNotificationW(
-      wide.c_str(), FALSE,
-      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
-  return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+FolderWatch::~FolderWatch() {
+  if (watching_) {
+    // The system writes to the buffer until the read is cancelled.
+    CancelIo(folder_);
+    DWORD bytes = 0;
+    GetOverlappedResult(folder_, &overlapped_, &bytes, TRUE);
+  }
+  if (event_ != nullptr) CloseHandle(event_);
+  if (folder_ != INVALID_HANDLE_VALUE) CloseHandle(folder_);
+}
+
+bool FolderWatch::Arm() {
+  ResetEvent(event_);
+  overlapped_ = OVERLAPPED{};
+  overlapped_.hEvent = event_;
+  return ReadDirectoryChangesW(folder_, buffer_.data(), static_cast<DWORD>(kBufferBytes), FALSE,
+                               kWatched, nullptr, &overlapped_, nullptr) != FALSE;
+}
+
+std::optional<std::vector<diary::FolderChange>> FolderWatch::Take() {
+  if (!watching_) return std::vector<diary::FolderChange>{};
+  DWORD bytes = 0;
+  if (!GetOverlappedResult(folder_, &overlapped_, &bytes, FALSE) &&
+      GetLastError() == ERROR_IO_INCOMPLETE) {
+    return std::vector<diary::FolderChange>{};  // not yet
+  }
+  // Nothing named (the changes overflowed the buffer) or a failed read:
+  // the caller reads the folder afresh.
+  std::optional<std::vector<diary::FolderChange>> changes;
+  if (bytes != 0) {
+    changes.emplace();
+    const auto* at = reinterpret_cast<const std::uint8_t*>(buffer_.data());
+    for (;;) {
+      FILE_NOTIFY_INFORMATION record{};
+      std::memcpy(&record, at, offsetof(FILE_NOTIFY_INFORMATION, FileName));
+      std::wstring name(record.FileNameLength / sizeof(wchar_t), L'\0');
+      std::memcpy(name.data(), at + offsetof(FILE_NOTIFY_INFORMATION, FileName),
+                  record.FileNameLength);
+      diary::FolderChange change{
+          Name(name.data(), static_cast<int>(name.size())),
+          record.Action == FILE_ACTION_REMOVED || record.Action == FILE_ACTION_RENAMED_OLD_NAME};
+      if (MayBeShortName(change.name)) {
+        changes.reset();
+        break;
+      }
+      changes->push_back(std::move(change));
+      if (record.NextEntryOffset == 0) break;
+      at += record.NextEntryOffset;
+    }
+  }
+  if (!Arm()) {
+    // The folder went away: no more changes, and no waking for ever.
+    ResetEvent(event_);
+    CancelIo(folder_);
+    watching_ = false;
+    return std::nullopt;
+  }
+  return changes;
 }
 
 }  // namespace dv::win32

@@ -603,7 +603,7 @@ int Win32Toolkit::Run() {
   MSG message{};
   for (;;) {
     // Sleeps until a message comes, the tray's process ends (while icons
-    // are shown) or the notes folder changes (while the calendar is shown).
+    // are shown) or the notes folder changes (while the calendar lives).
     std::array<HANDLE, 2> handles{};
     DWORD count = 0;
     if (tray_process_ != nullptr) handles[count++] = tray_process_;

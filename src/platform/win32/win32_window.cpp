@@ -9,6 +9,7 @@
 #include "platform/forms.h"
 #include "platform/screen.h"
 #include "platform/services.h"
+#include "platform/trace.h"
 #include "platform/win32/win32_diary.h"
 #include "platform/win32/win32_toolkit.h"
 
@@ -306,32 +307,33 @@ Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Window
     picture_.assign(design.picture.begin() + kFileHeader, design.picture.end());
   }
   BuildControls();
+  if (calendar_ != nullptr) WatchNotes();
   ready_ = true;
 }
 
-// Shown: the marks are brought up to date and kept so by a change
-// notification on the folder; hidden, nothing is watched.
-void Win32Window::WatchNotes(bool shown) {
-  if (folder_watch_ != nullptr) {
-    toolkit_.SetWaitHandle(nullptr, nullptr);
-    FindCloseChangeNotification(folder_watch_);
-    folder_watch_ = nullptr;
+// The notes folder is watched from the start, hidden or shown: the watch
+// names the files that change, so that the calendar keeps its page's marks
+// without reading the folder again, and a show costs no read.
+void Win32Window::WatchNotes() {
+  folder_watch_ = std::make_unique<FolderWatch>(toolkit_.App().Path);
+  if (folder_watch_->event() == nullptr) {
+    folder_watch_.reset();
+    return;
   }
-  SendMessageW(calendar_, kCalendarShown, shown ? TRUE : FALSE, 0);
-  if (!shown) return;
-  const Win32NoteFolder folder(toolkit_.App().Path);
-  RefreshDayStates(calendar_, folder);
-  folder_watch_ = WatchFolder(folder.path());
-  if (folder_watch_ == nullptr) return;
-  toolkit_.SetWaitHandle(folder_watch_, [this, folder] {
-    FindNextChangeNotification(folder_watch_);
-    RefreshDayStates(calendar_, folder);
-    SendMessageW(calendar_, kCalendarNotesChanged, 0, 0);
+  toolkit_.SetWaitHandle(folder_watch_->event(), [this] {
+    const auto changes = folder_watch_->Take();
+    // Without names, the whole page is read again.
+    SendMessageW(calendar_, kCalendarNotesChanged, 0,
+                 changes ? reinterpret_cast<LPARAM>(&*changes) : 0);
   });
+  SendMessageW(calendar_, kCalendarWatched, TRUE, 0);
 }
 
 Win32Window::~Win32Window() {
-  if (calendar_ != nullptr) WatchNotes(false);
+  if (folder_watch_ != nullptr) {
+    toolkit_.SetWaitHandle(nullptr, nullptr);
+    folder_watch_.reset();
+  }
   *alive_ = false;
   SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   DestroyWindow(hwnd_);  // its children and its menu bar with it
@@ -421,10 +423,10 @@ void Win32Window::BuildControls() {
         });
         continue;
       case ControlKind::Calendar: {
-        // Days with notes in bold (MCN_GETDAYSTATE, and drawn so).
-        native = child(MONTHCAL_CLASSA, WS_VISIBLE | WS_TABSTOP | MCS_NOTODAY | MCS_DAYSTATE, "");
+        native = child(MONTHCAL_CLASSA, WS_VISIBLE | WS_TABSTOP | MCS_NOTODAY, "");
         calendar_ = native;
-        // The program draws it (CalendarView): the control keeps the date.
+        // The program draws it, days with notes in bold (CalendarView):
+        // the control keeps the date.
         break;
       }
       case ControlKind::Label: {
@@ -470,15 +472,10 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
 // returns straight after raising one.
 LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_NOTIFY:
-      if (calendar_ != nullptr && reinterpret_cast<NMHDR*>(lparam)->hwndFrom == calendar_ &&
-          reinterpret_cast<NMHDR*>(lparam)->code == MCN_GETDAYSTATE) {
-        FillDayStates(*reinterpret_cast<NMDAYSTATE*>(lparam), Win32NoteFolder(toolkit_.App().Path));
-        return 0;
-      }
-      break;
     case WM_SHOWWINDOW:
-      if (calendar_ != nullptr && lparam == 0) WatchNotes(wparam != FALSE);
+      if (calendar_ != nullptr && lparam == 0) {
+        SendMessageW(calendar_, kCalendarShown, wparam != FALSE ? TRUE : FALSE, 0);
+      }
       break;
     case WM_TIMECHANGE:
     case WM_SETTINGCHANGE:
@@ -675,6 +672,7 @@ void Win32Window::SetVisible(bool value) {
     if (!*alive) return;
   }
   UpdateWindow(hwnd_);
+  Trace("shown " + design_.name);
   // A window is laid out when it is first shown, whether or not its size
   // changed on the way.
   if (!shown_once_) {

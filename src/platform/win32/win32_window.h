@@ -136,10 +136,10 @@ class Win32Window : public Window {
   bool ready_ = false;
   bool shown_once_ = false;
   int size_messages_ = 0;
-  // The calendar's notes folder, watched while the window is shown.
+  // The calendar's notes folder, watched while the window lives.
   HWND calendar_ = nullptr;
-  HANDLE folder_watch_ = nullptr;
-  void WatchNotes(bool shown);
+  std::unique_ptr<FolderWatch> folder_watch_;
+  void WatchNotes();
   // False once the window is destroyed: a notification may destroy it.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
