@@ -86,8 +86,9 @@ e2e_wait_for 5 eval '[ "$(dv_frame "$main" | cut -d" " -f1-2)" = "$want" ]'
 read -r fx fy fw fh <<<"$(dv_frame "$main")"
 e2e_check "it opens at the stored position $want ($fx $fy)" test "$fx $fy" = "$want"
 e2e_check "and KWin shows it there" kwin_shown 10-xwayland-opened "$fx" "$fy" "$fw" "$fh"
+placed=$(e2e_geometry "$main")
 xdotool windowmove "$main" 420 300
-e2e_wait_for 5 eval '[ "$(dv_frame "$main")" != "$fx $fy $fw $fh" ]'
+e2e_wait_settled "$main" "$placed"
 before=$(dv_frame "$main")
 e2e_check "xdotool moves it ($before)" test "$before" != "$fx $fy $fw $fh"
 read -r fx fy fw fh <<<"$before"
