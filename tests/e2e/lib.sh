@@ -410,6 +410,61 @@ e2e_panel_icon_pos() {
   e2e_blue_centre "${1:-0}" $((height - 80)) "${2:-120}" 80
 }
 
+# e2e_start_kwin: KWin as a Wayland compositor on a virtual 1024x768 screen,
+# with Xwayland, on a session bus of its own; exports WAYLAND_DISPLAY,
+# DISPLAY (its Xwayland) and DBUS_SESSION_BUS_ADDRESS.  KWin runs from a
+# copy: the installed binary carries a file capability that a container's
+# bounding set may lack (exec then fails with EPERM), and its built-in
+# platform plugin only loads in a binary named kwin_wayland.
+e2e_start_kwin() {
+  local kwin="$E2E_TMP/kwin/kwin_wayland" bus="$XDG_RUNTIME_DIR/bus"
+  command -v kwin_wayland >/dev/null || { e2e_log "kwin_wayland is not installed"; return 1; }
+  mkdir -p "${kwin%/*}"
+  cp "$(command -v kwin_wayland)" "$kwin"
+  e2e_spawn dbus-daemon dbus-daemon --session --nofork --nopidfile --address="unix:path=$bus"
+  e2e_wait_for 5 test -S "$bus" || { e2e_log "no session bus"; return 1; }
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$bus" WAYLAND_DISPLAY="wayland-dv-kwin-$$"
+  # KWin starts the programs it is given once Xwayland is up, with DISPLAY
+  # set: this one tells us the display.
+  printf 'echo "$DISPLAY" >%s.new && mv %s.new %s\n' "$E2E_TMP/kwin/display" \
+    "$E2E_TMP/kwin/display" "$E2E_TMP/kwin/display" >"$E2E_TMP/kwin/display.sh"
+  # The screenshot interface without a check of the caller's desktop file.
+  e2e_spawn kwin env KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 "$kwin" --virtual --xwayland \
+    --socket "$WAYLAND_DISPLAY" --width 1024 --height 768 --no-lockscreen \
+    --no-global-shortcuts --no-kactivities "sh $E2E_TMP/kwin/display.sh"
+  e2e_wait_for 20 test -s "$E2E_TMP/kwin/display" || { e2e_log "kwin_wayland did not start Xwayland"; return 1; }
+  DISPLAY=$(cat "$E2E_TMP/kwin/display")
+  export DISPLAY
+  e2e_log "kwin_wayland on $WAYLAND_DISPLAY, Xwayland on $DISPLAY"
+  e2e_wait_for 10 _e2e_wm_ready || { e2e_log "KWin does not manage X windows"; return 1; }
+}
+
+# e2e_kwin_shot NAME: KWin's whole screen (Wayland and X windows) to
+# $E2E_ARTIFACTS/NAME.png, through its ScreenShot2 interface.
+e2e_kwin_shot() {
+  /usr/bin/python3 - "$E2E_ARTIFACTS/$1.png" <<'EOF'
+import os
+import sys
+
+import dbus
+from PIL import Image
+
+shooter = dbus.Interface(dbus.SessionBus().get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2"),
+                         "org.kde.KWin.ScreenShot2")
+read_end, write_end = os.pipe()
+info = shooter.CaptureWorkspace({}, dbus.types.UnixFd(write_end))
+os.close(write_end)
+data = b""
+while chunk := os.read(read_end, 1 << 20):
+    data += chunk
+size = (int(info["width"]), int(info["height"]))
+# QImage's RGB32, ARGB32 and ARGB32_Premultiplied: BGRA bytes.
+if int(info["format"]) not in (4, 5, 6):
+    sys.exit(f"unexpected image format {info['format']}")
+Image.frombuffer("RGBA", size, data, "raw", "BGRA", int(info["stride"]), 1).convert("RGB").save(sys.argv[1])
+EOF
+}
+
 e2e_stop_tray() {
   e2e_kill "$E2E_TRAY_PID"; E2E_TRAY_PID=''
   e2e_wait_for 5 eval '! _e2e_tray_owned'
