@@ -86,6 +86,14 @@ dv_settled() {
   [[ ($nr == 7 && $timeout == 0xffffffff) || ($nr == 271 && $timeout == 0x0) ]]
 }
 
+# dv_answer_no BOX: answers No in the "Confirm Exit" box BOX, which goes;
+# the program runs on.
+dv_answer_no() {
+  timeout 5 xdotool windowactivate --sync "$1" key alt+n
+  e2e_wait_gone "$1" 5
+  e2e_check "No keeps the program running" dv_running
+}
+
 # dv_wait_exit [TIMEOUT]: waits for the program to end; its status in DV_STATUS.
 dv_wait_exit() {
   local deadline=$((SECONDS + ${1:-10}))

@@ -216,6 +216,11 @@ TEST_F(SingleInstanceTest, OtherRequestsGetNoAnswer) {
 }
 
 TEST_F(SingleInstanceTest, OutOfDescriptorsKeepsTheSocket) {
+#ifdef __SANITIZE_ADDRESS__
+  // The sanitizers open a pipe to check memory before a virtual call: with
+  // no descriptor left they take every such call for one on a dead object.
+  GTEST_SKIP() << "needs descriptors the sanitizers take; runs in the plain build";
+#endif
   SingleInstance first(kName);
   EXPECT_FALSE(first.ForwardOrListen([] {}));
   // Clients waiting to be taken while the process has no descriptor left.
