@@ -679,12 +679,23 @@ void QtWindow::StartPlacing() {
   // the program put it.
   placing_ = shown_ && state_ == 0 && design_.border != Border::None && PositionsKnown();
   corrections_ = 0;
+  placing_ticks_ = 0;
   if (!placing_) return;
-  // A window manager that never gets it there (or never tells its frame)
-  // does not keep it placing: where it shows the window is its place.
-  QTimer::singleShot(kPlacingLimitMs, alive_.get(), [this, shown = ++shows_] {
-    if (shown == shows_ && placing_) AcceptPlacement();
-  });
+  // Checked on every configure event, and on a short tick as well: a
+  // window manager may report the frame (a property, no event of the
+  // window's) after the last of them. One that never gets the window there,
+  // or never tells its frame, does not keep it placing: where it shows the
+  // window then is its place.
+  if (placing_timer_ == nullptr) {
+    placing_timer_ = new QTimer(alive_.get());
+    placing_timer_->setInterval(kPlacingTickMs);
+    QObject::connect(placing_timer_, &QTimer::timeout, alive_.get(), [this] {
+      CheckPlacement();
+      if (placing_ && ++placing_ticks_ * kPlacingTickMs >= kPlacingLimitMs) AcceptPlacement();
+      if (!placing_) placing_timer_->stop();
+    });
+  }
+  placing_timer_->start();
 }
 
 void QtWindow::CheckPlacement() {

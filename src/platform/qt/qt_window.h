@@ -150,12 +150,14 @@ class QtWindow : public Window {
   bool placing_ = false;    // shown, but not yet seen where it was put
   bool painted_ = false;    // painted since it was last shown
   bool ever_shown_ = false;
-  int corrections_ = 0;    // moves made to bring the frame where it belongs
-  QPoint request_;         // where the last of them asked the window to go
-  QPoint corrected_from_;  // where the frame was when it was asked
-  unsigned shows_ = 0;     // times placing started, to tell a later one apart
-  // How long a shown window may take to reach its place.
+  int corrections_ = 0;              // moves made to bring the frame where it belongs
+  QPoint request_;                   // where the last of them asked the window to go
+  QPoint corrected_from_;            // where the frame was when it was asked
+  QTimer* placing_timer_ = nullptr;  // ticks while placing
+  int placing_ticks_ = 0;
+  // How long a shown window may take to reach its place, checked how often.
   static constexpr int kPlacingLimitMs = 2000;
+  static constexpr int kPlacingTickMs = 50;
   QTimer* moved_ = nullptr;  // runs while moves settle
   static constexpr int kMoveSettleMs = 200;
 };
