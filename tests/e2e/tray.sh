@@ -61,7 +61,7 @@ dv_check_today_note e2e_tray_middle_click
 e2e_shot 05b-middle-click
 xdotool windowminimize "$main"
 e2e_wait_for 5 eval "[ \"\$(e2e_wm_state $main)\" = Withdrawn ]"
-dv_open_today e2e_tray_middle_click
+dv_open_note e2e_tray_middle_click
 e2e_check "hidden, a middle click opens today's note too ($DV_OPEN_ARG, $DV_OPEN_MS ms)" \
   test "$DV_OPEN_ARG" = "$(dv_today_note)" -a "$DV_OPEN_MS" -lt 1000
 e2e_check "and leaves the window hidden" eval "! e2e_is_mapped $main"
