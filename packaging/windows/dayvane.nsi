@@ -6,7 +6,7 @@
 ; It installs for the current user only, without administrator rights, into
 ; %LOCALAPPDATA%\Programs\Dayvane: a folder the user can write in, so that
 ; the day notes are made beside the program as everywhere else. It adds a
-; Start-menu entry, optionally starts Dayvane at sign-in (the Run value
+; Start-menu entry and one that opens today's note (Dayvane.exe /today), optionally starts Dayvane at sign-in (the Run value
 ; under HKCU, on by default), and registers an uninstaller that removes the
 ; program, and its settings only when asked, but never a notes file.
 ;
@@ -33,6 +33,7 @@ SetCompressor /SOLID lzma
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dayvane"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define SETTINGS_KEY "Software\Dayvane"
+!define TODAY_LINK "Dayvane ${U+2013} Today's note.lnk"
 
 Name "Dayvane ${VERSION}"
 OutFile "${OUTFILE}"
@@ -72,6 +73,8 @@ Section "Dayvane (required)" SecProgram
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortCut "$SMPROGRAMS\Dayvane.lnk" "$INSTDIR\Dayvane.exe" "" "$INSTDIR\Dayvane.exe" 0 \
     SW_SHOWNORMAL "" "Tray calendar and diary"
+  CreateShortCut "$SMPROGRAMS\${TODAY_LINK}" "$INSTDIR\Dayvane.exe" "/today" \
+    "$INSTDIR\Dayvane.exe" 0 SW_SHOWNORMAL "" "Open today's note in the text editor"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Dayvane"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Dayvane developers"
@@ -119,6 +122,7 @@ Section "Uninstall"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Dayvane.lnk"
+  Delete "$SMPROGRAMS\${TODAY_LINK}"
   DeleteRegValue HKCU "${RUN_KEY}" "Dayvane"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ; The settings (the calendar window's placement) go only on request.

@@ -7,22 +7,30 @@
 
 namespace dv {
 
-std::string FrmMain::NoteFileName() {
-  Control& calendar = Calendar1();
-  const std::string month = IntText(CInt(calendar.Month()));
-  const std::string day = IntText(CInt(calendar.Day()));
-  const std::string year = IntText(CInt(calendar.Year()));
-  return month + "-" + day + "-" + year + ".txt";
+namespace {
+
+diary::Date Selected(Control& calendar) {
+  return {CInt(calendar.Year()), CInt(calendar.Month()), CInt(calendar.Day())};
 }
+
+}  // namespace
+
+std::string FrmMain::NoteFileName() { return diary::NoteFileName(Selected(Calendar1())); }
 
 void FrmMain::OnDblClick(Control& source) {
-  if (&source == &Calendar1()) DayNotes();
+  if (&source == &Calendar1()) DayNotes(Selected(Calendar1()));
 }
 
-void FrmMain::DayNotes() {
+void FrmMain::OpenNote(const diary::Date& date) {
+  Trace("open-note");
+  if (window().Visible()) Calendar1().SelectDate(date.year, date.month, date.day);
+  DayNotes(date);
+}
+
+void FrmMain::DayNotes(const diary::Date& date) {
   Trace("day-notes");
   Toolkit& tk = toolkit();
-  const std::string name = NoteFileName();
+  const std::string name = diary::NoteFileName(date);
   // Creates the file when missing; never writes to it.
   try {
     // Into the folder by its path each time: had the folder been renamed or

@@ -26,6 +26,11 @@ void FrmMain::OnLoad() {
   TrayIconData.uCallbackMessage = kWmMouseMove;
   TrayIconData.hIcon = me.Icon();
   TrayIconData.szTip = TipField(tk.ToAnsi(kTrayTip));
+  // A note asked for from outside; one asked for during the start waits for
+  // the icon, and so comes after this load.
+  tk.NoteRequested = [this](const diary::Date& date) {
+    forms().Deliver([this, date] { OpenNote(date); });
+  };
   const bool in_tray = tk.NotifyIcon(kNimAdd, TrayIconData);
   Trace("icon-added");
   tk.TrayChanged = [this](bool available) {
@@ -64,6 +69,7 @@ void FrmMain::OnResize() {
 
 void FrmMain::OnQueryUnload(int& /*cancel*/, int /*reason*/) {
   toolkit().TrayChanged = nullptr;
+  toolkit().NoteRequested = nullptr;
   TrayIconData.cbSize = kNotifyIconDataSize;
   TrayIconData.hWnd = hook().hWnd();
   TrayIconData.uID = 1;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "placement/form_plus.h"
+#include "platform/diary.h"
 #include "platform/forms.h"
 #include "platform/records.h"
 #include "platform/services.h"
@@ -44,6 +45,10 @@ class FrmMain : public Form {
 
   // The notes file of the calendar's selected date: "M-D-YYYY.txt".
   std::string NoteFileName();
+  // Opens a day's notes as a double-click on its date does; the calendar,
+  // when shown, moves to the date first. The middle click on the icon, a
+  // start with --today or --date and a later start's request come here.
+  void OpenNote(const diary::Date& date);
 
  private:
   void TrayCallback(Single x);
@@ -53,7 +58,7 @@ class FrmMain : public Form {
   void MenuToday();
   void MenuAbout();
   void MenuQuitApp();
-  void DayNotes();
+  void DayNotes(const diary::Date& date);
   Control& Calendar1() { return window().ControlNamed("Calendar1"); }
   Control& hook() { return window().ControlNamed("hook"); }
 

@@ -25,6 +25,9 @@ void FrmMain::TrayCallback(Single x) {
     if (me.WindowState() != 1) AppActivate(tk, kActivateTitle);
   } else if (TrayMessage == kWmRButtonUp) {
     me.PopupMenu("mnuQuit");
+  } else if (TrayMessage == kWmMButtonUp) {
+    Trace("tray-today");
+    OpenNote(tk.CurrentDate());
   }
   TrayBusy = 0;
 }

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #if defined(_WIN32)
 #include <direct.h>
@@ -22,6 +23,8 @@ void Toolkit::WriteSettings(const std::string& app, const std::string& section,
 // The C library's call, not std::filesystem: that would bring the C++
 // library's streams and locales into the Windows program (a third of its
 // size), which changes directory through its own toolkit anyway.
+diary::Date Toolkit::CurrentDate() const { return diary::LocalDate(std::time(nullptr)); }
+
 void Toolkit::ChangeDirectory(const std::string& path) {
 #if defined(_WIN32)
   const int result = _chdir(path.c_str());

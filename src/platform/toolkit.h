@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/design.h"
+#include "platform/diary.h"
 #include "platform/records.h"
 #include "platform/screen.h"
 #include "platform/window.h"
@@ -119,6 +120,12 @@ class Toolkit {
   // Set by the program: called from the event loop when the notification
   // area goes away (false) and when one takes its place (true).
   std::function<void(bool available)> TrayChanged;
+  // A day's notes asked for from outside the program (its command line, or
+  // a later start's): set by the main window while it is loaded. The front
+  // ends call it from their event loop, never from inside another handler.
+  std::function<void(const diary::Date& date)> NoteRequested;
+  // Today's local date.
+  virtual diary::Date CurrentDate() const;
 
   // Starts a program as CreateProcessA does with a null application name,
   // inherited handles, NORMAL_PRIORITY_CLASS, the program's environment and

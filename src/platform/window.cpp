@@ -35,6 +35,7 @@ std::uint32_t Control::hWnd() const { Unsupported(); }
 void Control::SetInterval(std::int32_t /*milliseconds*/) { Unsupported(); }
 void Control::SetEnabled(bool /*value*/) { Unsupported(); }
 void Control::Today() { Unsupported(); }
+void Control::SelectDate(int /*year*/, int /*month*/, int /*day*/) { Unsupported(); }
 double Control::Year() const { Unsupported(); }
 double Control::Month() const { Unsupported(); }
 double Control::Day() const { Unsupported(); }

@@ -62,9 +62,11 @@ class Control {
   // Timer members.
   virtual void SetInterval(std::int32_t milliseconds);
   virtual void SetEnabled(bool value);
-  // The calendar's members: Today selects the current date; Year, Month and
-  // Day read the selected date.
+  // The calendar's members: Today selects the current date, SelectDate the
+  // given one (and shows its month); Year, Month and Day read the selected
+  // date.
   virtual void Today();
+  virtual void SelectDate(int year, int month, int day);
   virtual double Year() const;
   virtual double Month() const;
   virtual double Day() const;

@@ -15,10 +15,10 @@ cp "$DV_BIN" "$DV_HOME/dayvane"
 # for them instead of waiting a while (dv_trace_count, in lib.sh).
 export DAYVANE_TRACE="$E2E_TMP/trace"
 
-# dv_start: starts the program from its folder; DV_PID is its pid.
+# dv_start [ARGS...]: starts the program from its folder; DV_PID is its pid.
 dv_start() {
   : >"$DAYVANE_TRACE"
-  e2e_spawn dayvane-$((++DV_RUNS)) "$DV_HOME/dayvane"
+  e2e_spawn dayvane-$((++DV_RUNS)) "$DV_HOME/dayvane" "$@"
   DV_PID=$E2E_LAST_PID
 }
 DV_RUNS=0
@@ -112,6 +112,40 @@ dv_setting() {
 
 # dv_notes: the notes files in the program folder, one a line.
 dv_notes() { (cd "$DV_HOME" && ls -1 -- *.txt 2>/dev/null); }
+
+# dv_today_note: the name of today's notes file (M-D-YYYY.txt).
+dv_today_note() { date +%-m-%-d-%Y.txt; }
+
+# dv_open_note CMD...: runs CMD (a middle click, a start with --today...)
+# and waits up to 5 s for the stub editor's next start; DV_OPEN_MS is how
+# long it took, DV_OPEN_ARG the file name it got.
+dv_open_note() {
+  local calls t0
+  calls=$(e2e_editor_calls)
+  t0=$(date +%s%3N)
+  "$@"
+  e2e_wait_for 5 eval "[ \"\$(e2e_editor_calls)\" -gt $calls ]"
+  DV_OPEN_MS=$(($(date +%s%3N) - t0))
+  DV_OPEN_ARG=$(tail -n1 "$E2E_EDITOR_LOG" | sed -n 's/.* argv=//p')
+}
+
+# dv_check_today_note CMD...: CMD opens today's note within 1 s, made empty
+# when it was missing and left as it was when it was there.
+dv_check_today_note() {
+  local note
+  note=$(dv_today_note)
+  rm -f "$DV_HOME/$note"
+  dv_open_note "$@"
+  e2e_check "$* starts the editor on today's note ($DV_OPEN_ARG) within 1 s ($DV_OPEN_MS ms)" \
+    test "$DV_OPEN_ARG" = "$note" -a "$DV_OPEN_MS" -lt 1000
+  e2e_check "a missing note is made empty" test -f "$DV_HOME/$note" -a ! -s "$DV_HOME/$note"
+  printf 'dear diary\n' >"$DV_HOME/$note"
+  # Two clicks closer than the double-click time (400 ms) are one gesture.
+  sleep 0.5
+  dv_open_note "$@"
+  e2e_check "again: the editor on it within 1 s ($DV_OPEN_MS ms), its bytes unchanged" \
+    test "$DV_OPEN_ARG $(cat "$DV_HOME/$note")" = "$note dear diary" -a "$DV_OPEN_MS" -lt 1000
+}
 
 # dv_double_click_date WID: double-clicks a date in the middle of the grid of
 # the calendar in main window WID; dv_click_date WID clicks it once.

@@ -590,6 +590,7 @@ _e2e_tray_click() {
 e2e_tray_click() { _e2e_tray_click 1; }
 e2e_tray_double_click() { _e2e_tray_click --repeat 2 --delay 80 1; }
 e2e_tray_right_click() { _e2e_tray_click 3; }
+e2e_tray_middle_click() { _e2e_tray_click 2; }
 e2e_tray_hover() {
   local x y
   read -r x y _ < <(e2e_tray_icon_pos) || return 1

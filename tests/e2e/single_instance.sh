@@ -1,14 +1,38 @@
 #!/usr/bin/env bash
 # One Dayvane per user and program folder: a second start shows the running
 # one's window (as a double-click on its icon does) and ends at once with
-# status 0, also while the splash is still up; a program killed with SIGKILL
+# status 0, also while the splash is still up; one with --today or --date
+# has the running one open that day's note instead, and without one running
+# starts Dayvane, which then opens it; --help, --version and mistakes on the
+# command line need no display; a program killed with SIGKILL
 # leaves nothing that blocks the next start; two program folders run side
 # by side. Neither a client that holds many connections open, nor a lock
 # file left empty, nor a socket or lock another user planted in the shared
 # temporary folder delays a start or makes a second copy.
 set -u
 . "$(dirname "$0")/app.sh"
+
+# 0. The command line, without a display: --help and --version answer and
+# end with 0, a mistake says so in one line and ends with 2, and a plain
+# start says there is no display and ends with 1 (instead of Qt's abort).
+nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "$DV_HOME/dayvane" "$@"; }
+out=$(nodisplay --help 2>"$E2E_TMP/err"); status=$?
+e2e_check "--help without a display ends with 0 ($status) and shows the options" \
+  eval '[ $status = 0 ] && grep -q -- "--date YYYY-MM-DD" <<<"$out" && [ ! -s "$E2E_TMP/err" ]'
+out=$(nodisplay --version 2>"$E2E_TMP/err"); status=$?
+e2e_check "--version says \"$out\" and ends with 0 ($status)" test "$status $out" = "0 Dayvane 2.0"
+for bad in --bogus "--date 2026-02-30" --date; do
+  # shellcheck disable=SC2086  # the words of $bad are the arguments
+  out=$(nodisplay $bad 2>"$E2E_TMP/err"); status=$?
+  e2e_check "$bad ends with 2 ($status), one line on stderr: $(cat "$E2E_TMP/err")" \
+    test "$status $(wc -l <"$E2E_TMP/err") ${out:-none}" = "2 1 none"
+done
+nodisplay 2>"$E2E_TMP/err"; status=$?
+e2e_check "no display: ends with 1 ($status), one line: $(cat "$E2E_TMP/err")" \
+  eval '[ "$status $(wc -l <"$E2E_TMP/err")" = "1 1" ] && grep -q DISPLAY "$E2E_TMP/err"'
+
 e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+e2e_stub_editor
 # What the starts write is checked: none of an earlier run's.
 rm -f "$E2E_ARTIFACTS"/second.log "$E2E_ARTIFACTS"/dayvane-*.log
 # A desktop session's usual limit of descriptors for the programs started.
@@ -73,13 +97,17 @@ dv_icons() {
 
 # second_start [FOLDER]: runs the program again in the foreground, from its
 # folder; its status in SECOND_STATUS, how long it took in SECOND_MS.
-second_start() {
-  local t0
+# start_with ARGS...: the same from $DV_HOME, with ARGS.
+start_in() {
+  local t0 folder=$1
+  shift
   t0=$(now_ms)
-  timeout 10 "${1:-$DV_HOME}/dayvane" >>"$E2E_ARTIFACTS/second.log" 2>&1
+  timeout 10 "$folder/dayvane" "$@" >>"$E2E_ARTIFACTS/second.log" 2>&1
   SECOND_STATUS=$?
   SECOND_MS=$(($(now_ms) - t0))
 }
+second_start() { start_in "${1:-$DV_HOME}"; }
+start_with() { start_in "$DV_HOME" "$@"; }
 
 # 1. A second start while the splash is up: it ends at once, and the main
 # window is shown as soon as it is loaded.
@@ -130,6 +158,20 @@ second_start
 e2e_check "with the window shown, a start ends with 0 (got $SECOND_STATUS, $SECOND_MS ms)" \
   test "$SECOND_STATUS" = 0 -a "$SECOND_MS" -lt 1000
 e2e_check "the window stays shown" e2e_is_mapped "$main"
+
+# A start with --today or --date hands the day's note to the running one
+# and ends at once; its shown calendar moves to the date.
+dv_check_today_note start_with --today
+e2e_check "the --today starts ended with 0 within 1 s (got $SECOND_STATUS, $SECOND_MS ms)" \
+  test "$SECOND_STATUS" = 0 -a "$SECOND_MS" -lt 1000
+dv_open_note start_with --date 2024-02-29
+e2e_shot 02a-date-2024-02-29
+e2e_check "--date 2024-02-29 ends with 0 ($SECOND_STATUS, $SECOND_MS ms) and opens 2-29-2024.txt ($DV_OPEN_ARG)" \
+  test "$SECOND_STATUS $DV_OPEN_ARG" = "0 2-29-2024.txt" -a "$SECOND_MS" -lt 1000
+e2e_check "an empty one" test -f "$DV_HOME/2-29-2024.txt" -a ! -s "$DV_HOME/2-29-2024.txt"
+e2e_check "one icon in the tray ($(dv_icons))" test "$(dv_icons)" = 1
+e2e_check "the first program still runs" e2e_pid_alive "$first"
+e2e_editor_kill
 
 socket=$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -type s -name 'dayvane-*' | head -n1)
 name=${socket##*/}
@@ -206,6 +248,22 @@ e2e_check "the program ends with status 0 on SIGTERM (got ${DV_STATUS:-none})" t
 e2e_wait_for 10 eval '! e2e_pid_alive "$other_pid"'
 e2e_check "no socket is left after an orderly end" \
   test -z "$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -type s -name 'dayvane-*')"
+
+# None running: --today starts Dayvane as usual (splash, icon), which then
+# opens today's note.
+calls=$(e2e_editor_calls)
+dv_start --today
+e2e_check "a start with --today shows the splash" dv_wait_trace "shown frmSplash" 1 10
+dv_skip_splash
+e2e_wait_for 5 eval '[ "$(dv_icons)" -ge 1 ] && [ "$(e2e_editor_calls)" -gt $calls ]'
+e2e_shot 03b-started-with-today
+e2e_check "and ends up in the tray ($(dv_icons) icon) with the editor on today's note ($(tail -n1 "$E2E_EDITOR_LOG"))" \
+  eval '[ "$(dv_icons)" = 1 ] && tail -n1 "$E2E_EDITOR_LOG" | grep -q "argv=$(dv_today_note)\$"'
+e2e_check "after its main window loaded" \
+  test "$(dv_trace_last main-loaded)" -le "$(dv_trace_last open-note)"
+kill -TERM "$DV_PID"
+dv_wait_exit 10
+e2e_editor_kill
 
 # 5. Without XDG_RUNTIME_DIR, the shared temporary folder: another user
 # planted a socket that takes connections and never answers, and an empty

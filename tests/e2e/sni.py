@@ -4,6 +4,7 @@
   sni.py item             the first registered item's service and path
   sni.py prop NAME        a property of the item (Id, Menu, ToolTip, ...)
   sni.py activate         Activate(0, 0), as a host does on a left click
+  sni.py secondary        SecondaryActivate(0, 0), as a host does on a middle click
   sni.py menu             the labels of the item's exported menu, one a line
   sni.py click LABEL      sends "clicked" to the menu item with that label
 Exits 1 when there is no item (or no such menu item).
@@ -48,6 +49,8 @@ def main():
         print(item.Get(ITEM, sys.argv[2], dbus_interface=PROPS))
     elif command == "activate":
         item.Activate(0, 0, dbus_interface=ITEM)
+    elif command == "secondary":
+        item.SecondaryActivate(0, 0, dbus_interface=ITEM)
     elif command == "menu":
         for _, _, label in menu_items(bus, service, item):
             print(label)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Living in the tray and keeping a diary: the icon and its tip, showing and
-# hiding the window, day notes in the stub editor, About, the tray menu,
+# hiding the window, day notes in the stub editor (also today's, by a
+# middle click on the icon), About, the tray menu,
 # Quit, and what happens without a tray host or when it restarts.
 set -u
 . "$(dirname "$0")/app.sh"
@@ -54,7 +55,19 @@ dv_double_click_date "$main"
 e2e_wait_for 5 eval '[ "$(e2e_editor_calls)" -ge 2 ]'
 e2e_check "again: a second editor, the content unchanged" \
   test "$(e2e_editor_calls) $(cat "$DV_HOME/$note")" = "2 dear diary"
+
+# A middle click on the icon opens today's note, the window shown or hidden.
+dv_check_today_note e2e_tray_middle_click
+e2e_shot 05b-middle-click
+xdotool windowminimize "$main"
+e2e_wait_for 5 eval "[ \"\$(e2e_wm_state $main)\" = Withdrawn ]"
+dv_open_note e2e_tray_middle_click
+e2e_check "hidden, a middle click opens today's note too ($DV_OPEN_ARG, $DV_OPEN_MS ms)" \
+  test "$DV_OPEN_ARG" = "$(dv_today_note)" -a "$DV_OPEN_MS" -lt 1000
+e2e_check "and leaves the window hidden" eval "! e2e_is_mapped $main"
 e2e_editor_kill
+e2e_tray_double_click
+e2e_wait_for 5 e2e_is_mapped "$main"
 
 # About twice leaves one About window.
 for _ in 1 2; do

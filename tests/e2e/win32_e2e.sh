@@ -5,7 +5,8 @@
 # double-click on a date makes the day's notes file and starts the text
 # editor (a stand-in notepad.exe in the program folder); the tray menu and
 # Quit; the placement in the registry. Then a restart with trayer as the
-# tray host: the icon docks there, the placement comes back, Quit again.
+# tray host: the icon docks there, the placement comes back, a middle click
+# on it and Dayvane.exe /today open today's note, Quit again.
 # Last, the shell's tray dies (explorer.exe killed): the window is shown.
 #
 #   win32_e2e.sh DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]
@@ -234,6 +235,39 @@ e2e_wait_settled "$main" ""
 e2e_shot 08-placement-restored
 read -r rx ry _ < <(w32_geometry "$main")
 e2e_check "the placement is restored ($rx,$ry; was $mx,$my)" test "$rx $ry" = "$mx $my"
+
+# A middle click on the icon opens today's note; a start with /today or
+# /date hands it to the running one and ends with 0 at once.
+today=$(date +%-m-%-d-%Y.txt)
+rm -f "$prog/$today"
+editor_calls() { wc -l <"$prog/notepad.log"; }
+calls=$(editor_calls)
+xdotool mousemove "$ix" "$iy" sleep 0.3 click 2
+e2e_wait_for 10 eval '[ "$(editor_calls)" -gt $calls ]'
+e2e_shot 08b-middle-click
+e2e_check "a middle click on the icon starts \"notepad.exe $today\"" \
+  eval 'tail -n1 "$prog/notepad.log" | grep -qF "cmdline=notepad.exe $today|"'
+e2e_check "with the note made empty" test -f "$prog/$today" -a ! -s "$prog/$today"
+echo "dear diary" >"$prog/$today"
+for args in /today "--date 2024-02-29"; do
+  calls=$(editor_calls)
+  t0=$(date +%s%3N)
+  # shellcheck disable=SC2086  # the words of $args are the arguments
+  (cd "$prog" && timeout 20 "$WINE" Dayvane.exe $args) >"$E2E_TMP/out" 2>&1
+  status=$?
+  ms=$(($(date +%s%3N) - t0))
+  e2e_wait_for 10 eval '[ "$(editor_calls)" -gt $calls ]'
+  e2e_check "Dayvane.exe $args ends with 0 ($status, $ms ms) and the running one starts the editor: $(tail -n1 "$prog/notepad.log" | cut -d'|' -f1)" \
+    test "$status" = 0 -a "$(editor_calls)" -gt "$calls"
+done
+e2e_shot 08c-date-2024-02-29
+e2e_check "on today's note, left as it was, and on 2-29-2024.txt" \
+  eval 'tail -n2 "$prog/notepad.log" | cut -d"|" -f1 | tr "\n" " " | grep -qxF "cmdline=notepad.exe $today cmdline=notepad.exe 2-29-2024.txt " && [ "$(cat "$prog/$today")" = "dear diary" ]'
+out=$(cd "$prog" && timeout 20 "$WINE" Dayvane.exe /version 2>/dev/null | tr -d '\r'); status=$?
+e2e_check "Dayvane.exe /version says \"$out\" and ends with 0" test "$status $out" = "0 Dayvane 2.0"
+(cd "$prog" && timeout 20 "$WINE" Dayvane.exe /bogus) >/dev/null 2>"$E2E_TMP/err"; status=$?
+e2e_check "Dayvane.exe /bogus ends with 2 ($status): $(tr -d '\r' <"$E2E_TMP/err")" \
+  eval '[ $status = 2 ] && grep -q "unknown option" "$E2E_TMP/err"'
 
 w32_quit "$ix" "$iy" 09
 e2e_wait_for 10 eval '! e2e_tray_icon_pos explorer'

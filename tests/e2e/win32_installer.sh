@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine: a silent install (/S) for the current
-# user into %LOCALAPPDATA%\Programs\Dayvane with its Start-menu entry, the
+# user into %LOCALAPPDATA%\Programs\Dayvane with its Start-menu entries
+# (Dayvane, and "Dayvane – Today's note" running Dayvane.exe /today), the
 # Run value and the uninstall entry; Dayvane started from there makes its
 # notes beside itself; the silent uninstall removes the program and keeps
 # every notes file (and the settings, unless /REMOVESETTINGS). A second
@@ -36,6 +37,36 @@ appdata=$("$WINE" cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')
 inst_win="$local_appdata\\Programs\\Dayvane"
 inst=$(unix_path "$inst_win")
 menu_entry="$(unix_path "$appdata")/Microsoft/Windows/Start Menu/Programs/Dayvane.lnk"
+today_entry="${menu_entry%/*}/Dayvane – Today's note.lnk"
+# lnk_command FILE: "TARGET|ARGUMENTS" of a shell link (its link info's
+# local path, else its relative path; the arguments from its strings).
+lnk_command() {
+  /usr/bin/python3 - "$1" <<'EOF'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+flags = struct.unpack_from("<I", data, 0x14)[0]
+pos = 0x4C
+if flags & 0x01:  # a target id list
+    pos += 2 + struct.unpack_from("<H", data, pos)[0]
+target = ""
+if flags & 0x02:  # link info
+    size = struct.unpack_from("<I", data, pos)[0]
+    base = struct.unpack_from("<I", data, pos + 16)[0]
+    if base:
+        target = data[pos + base:data.index(b"\0", pos + base)].decode("latin-1")
+    pos += size
+strings = {}
+for bit, name in ((0x04, "name"), (0x08, "relative"), (0x10, "dir"), (0x20, "args"), (0x40, "icon")):
+    if flags & bit:
+        count = struct.unpack_from("<H", data, pos)[0]
+        pos += 2
+        width = 2 if flags & 0x80 else 1
+        raw = data[pos:pos + count * width]
+        strings[name] = raw.decode("utf-16-le" if width == 2 else "latin-1")
+        pos += count * width
+print("%s|%s" % (target or strings.get("relative", ""), strings.get("args", "")))
+EOF
+}
 e2e_log "installing into $inst_win ($inst)"
 
 # --- Silent install ---------------------------------------------------------
@@ -45,6 +76,9 @@ e2e_check "the installer runs silently with status 0 (got $status)" test "$statu
 e2e_check "Dayvane.exe is in %LOCALAPPDATA%\\Programs\\Dayvane" test -f "$inst/Dayvane.exe"
 e2e_check "with its uninstaller" test -f "$inst/uninstall.exe"
 e2e_check "a Start-menu entry" test -f "$menu_entry"
+today_command=$(lnk_command "$today_entry" 2>/dev/null)
+e2e_check "and \"Dayvane – Today's note\" running Dayvane.exe /today ($today_command)" \
+  eval '[[ ${today_command,,} == *"dayvane\\dayvane.exe|/today" ]]'
 run=$(reg_value "$run_key" Dayvane)
 e2e_check "Dayvane starts at sign-in: Run value \"$run\"" test "$run" = "\"$inst_win\\Dayvane.exe\""
 e2e_check "the uninstall entry names the quiet uninstaller" \
@@ -87,7 +121,7 @@ e2e_check "its settings are in HKCU\\Software\\Dayvane" test $? = 0
 "$WINE" "$inst/uninstall.exe" /S >"$E2E_ARTIFACTS/uninstall.log" 2>&1
 e2e_wait_for 30 eval '[ ! -e "$inst/uninstall.exe" ] && ! reg_key "$uninstall_key"'
 e2e_check "the uninstaller removes the program" test ! -e "$inst/Dayvane.exe" -a ! -e "$inst/uninstall.exe"
-e2e_check "the Start-menu entry" test ! -e "$menu_entry"
+e2e_check "the Start-menu entries" test ! -e "$menu_entry" -a ! -e "$today_entry"
 e2e_check "the Run value" test -z "$(reg_value "$run_key" Dayvane)"
 e2e_check "the uninstall entry" eval '! reg_key "$uninstall_key"'
 e2e_check "and keeps every notes file, as written" \

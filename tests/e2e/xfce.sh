@@ -4,7 +4,8 @@
 # in E2E_DPI (96 or 192; the screen in E2E_SCREEN): the splash without a task
 # bar entry, the icon over SNI with its exported Quit menu, the window's
 # device-pixel size, a frame that stays put across restarts, the editor's
-# window, SIGHUP, and the panel dying while the window is hidden.
+# window, today's note by the host's SecondaryActivate, SIGHUP, and the
+# panel dying while the window is hidden.
 set -u
 . "$(dirname "$0")/lib.sh"
 e2e_session_bus "$@"
@@ -116,6 +117,12 @@ e2e_check "the editor's window is at $want ($(dv_frame "$editor" 2>/dev/null))" 
   test "$(dv_frame "$editor" 2>/dev/null)" = "$want"
 e2e_check "with the day's notes file" eval '[ -n "$(dv_notes)" ]'
 pkill -x mousepad
+
+# The host's SecondaryActivate (a middle click on the icon) opens today's
+# note (in the stub editor from here on).
+e2e_stub_editor
+dv_check_today_note e2e_sni secondary
+e2e_editor_kill
 
 # 6. The panel dies while the window is hidden: the window is shown; the
 # panel comes back and so does the icon, the window stays.

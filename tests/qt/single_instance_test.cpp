@@ -2,7 +2,8 @@
 // sockets: a second start reaches the first; whatever lies under the lock's
 // name delays nothing; clients that hold connections open or descriptors
 // that run out leave the listener and its socket as they are; a folder that
-// is not the user's alone is not used.
+// is not the user's alone is not used; an open request reaches the first
+// as such, and one of another version does not.
 #include "platform/qt/single_instance.h"
 
 #include <fcntl.h>
@@ -21,6 +22,7 @@
 #include <fstream>
 #include <functional>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -92,10 +94,10 @@ class SingleInstanceTest : public ::testing::Test {
 
   // A second start, made in a thread of its own while this one serves;
   // what it returned.
-  static bool SecondStart() {
-    auto result = std::async(std::launch::async, [] {
+  static bool SecondStart(std::optional<diary::Date> note = std::nullopt) {
+    auto result = std::async(std::launch::async, [note] {
       SingleInstance second(kName);
-      return second.ForwardOrListen([] {});
+      return second.ForwardOrListen([] {}, nullptr, note);
     });
     while (result.wait_for(1ms) != std::future_status::ready) {
       QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -118,6 +120,18 @@ TEST_F(SingleInstanceTest, SecondStartShowsTheFirst) {
   EXPECT_TRUE(SecondStart());
   EXPECT_TRUE(SecondStart());
   EXPECT_EQ(shown_, 2);
+}
+
+TEST_F(SingleInstanceTest, SecondStartWithANoteHasTheFirstOpenIt) {
+  SingleInstance first(kName);
+  std::vector<diary::Date> opened;
+  EXPECT_FALSE(first.ForwardOrListen([this] { ++shown_; },
+                                     [&opened](const diary::Date& date) { opened.push_back(date); },
+                                     std::nullopt));
+  EXPECT_TRUE(SecondStart(diary::Date{2024, 2, 29}));
+  EXPECT_TRUE(SecondStart());
+  EXPECT_EQ(opened, (std::vector<diary::Date>{{2024, 2, 29}}));
+  EXPECT_EQ(shown_, 1);
 }
 
 TEST_F(SingleInstanceTest, SocketGoesAtTheEnd) {
@@ -199,9 +213,12 @@ TEST_F(SingleInstanceTest, HeldConnectionsLeaveItServing) {
 
 TEST_F(SingleInstanceTest, OtherRequestsGetNoAnswer) {
   SingleInstance first(kName);
-  EXPECT_FALSE(first.ForwardOrListen([this] { ++shown_; }));
-  for (const std::string& request :
-       std::vector<std::string>{"hello\n", "show me\n", std::string(100, 's')}) {
+  bool opened = false;
+  EXPECT_FALSE(first.ForwardOrListen(
+      [this] { ++shown_; }, [&opened](const diary::Date&) { opened = true; }, std::nullopt));
+  for (const std::string& request : std::vector<std::string>{
+           "hello\n", "show me\n", std::string(100, 's'), "open 3 2024-02-29\n",
+           "open 2 2024-02-30\n", "open 2 2024-02-29 and more\n"}) {
     const int fd = Connect(Path());
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL),
@@ -211,6 +228,7 @@ TEST_F(SingleInstanceTest, OtherRequestsGetNoAnswer) {
     ::close(fd);
   }
   EXPECT_EQ(shown_, 0);
+  EXPECT_FALSE(opened);
   EXPECT_TRUE(SecondStart());
   EXPECT_EQ(shown_, 1);
 }

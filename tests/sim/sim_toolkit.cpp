@@ -18,7 +18,7 @@ std::set<std::string> MembersOf(ControlKind kind) {
   switch (kind) {
     case ControlKind::Calendar: {
       auto members = placed;
-      members.insert({"hWnd", "Today", "Year", "Month", "Day"});
+      members.insert({"hWnd", "Today", "SelectDate", "Year", "Month", "Day"});
       return members;
     }
     case ControlKind::PictureBox: {
@@ -155,6 +155,14 @@ void SimControl::Today() {
   book.Touch("Today");
   if (members.count("Today") == 0) Raise(ErrorKind::MemberNotSupported);
   if (on_today) on_today();
+}
+
+void SimControl::SelectDate(int year, int month, int day) {
+  book.Touch("SelectDate");
+  if (members.count("SelectDate") == 0) Raise(ErrorKind::MemberNotSupported);
+  props["Year"] = year;
+  props["Month"] = month;
+  props["Day"] = day;
 }
 
 SimWindow::SimWindow(SimToolkit& toolkit, WindowOwner* owner, std::string name)

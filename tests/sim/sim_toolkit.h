@@ -75,6 +75,7 @@ class SimControl : public Control {
   void SetIntegralHeight(bool v) override { Set("IntegralHeight", v ? -1 : 0); }
   std::uint32_t hWnd() const override;
   void Today() override;
+  void SelectDate(int year, int month, int day) override;
   double Year() const override { return Get("Year"); }
   double Month() const override { return Get("Month"); }
   double Day() const override { return Get("Day"); }
@@ -195,6 +196,7 @@ class SimToolkit : public Toolkit {
   bool TrayAvailable() const override { return tray_available; }
   bool CreateProcess(const std::string& command_line, const StartupInfo& startup,
                      ProcessInformation& info, std::string& error) override;
+  diary::Date CurrentDate() const override { return {today_year, today_month, today_day}; }
   int Run() override { return 0; }
   void Quit(int exit_code) override { quit_code = exit_code; }
   [[noreturn]] void Fatal(int exit_code) override { throw ProgramEnded{exit_code}; }

@@ -52,6 +52,39 @@ TEST_F(Tray, RightButtonUpPopsUpTheQuitMenuAndOtherMessagesDoNothing) {
   EXPECT_EQ(main().popups, (std::vector<std::string>{"mnuQuit"}));
 }
 
+TEST_F(Tray, MiddleButtonUpOpensTodaysNoteAsADoubleClickOnTheDateDoes) {
+  main().control("Calendar1").props["Year"] = 1999;
+  Callback(520);
+  EXPECT_EQ(tk_.files.at("/opt/Dayvane/12-7-2026.txt"), "");
+  ASSERT_EQ(tk_.processes.size(), 1U);
+  EXPECT_EQ(tk_.processes[0].command_line, "notepad.exe 12-7-2026.txt");
+  EXPECT_EQ(tk_.processes[0].directory, "/opt/Dayvane");
+  // The hidden window neither shows nor moves.
+  EXPECT_FALSE(main().Visible());
+  EXPECT_EQ(main().control("Calendar1").props["Year"], 1999);
+  EXPECT_EQ(program_.main.TrayBusy, 0);
+  // A note with something in it stays as it is.
+  tk_.files["/opt/Dayvane/12-7-2026.txt"] = "dear diary";
+  Callback(520);
+  EXPECT_EQ(tk_.files.at("/opt/Dayvane/12-7-2026.txt"), "dear diary");
+  EXPECT_EQ(tk_.processes.size(), 2U);
+}
+
+TEST_F(Tray, NoteRequestedFromOutsideMovesTheShownCalendarAndOpensTheNote) {
+  ASSERT_TRUE(tk_.NoteRequested);
+  main().Show();
+  tk_.NoteRequested({2024, 2, 29});
+  sim::SimControl& calendar = main().control("Calendar1");
+  EXPECT_EQ(calendar.props["Year"], 2024);
+  EXPECT_EQ(calendar.props["Month"], 2);
+  EXPECT_EQ(calendar.props["Day"], 29);
+  EXPECT_EQ(tk_.files.at("/opt/Dayvane/2-29-2024.txt"), "");
+  ASSERT_EQ(tk_.processes.size(), 1U);
+  EXPECT_EQ(tk_.processes[0].command_line, "notepad.exe 2-29-2024.txt");
+  program_.Shutdown();
+  EXPECT_FALSE(tk_.NoteRequested);
+}
+
 TEST_F(Tray, CallbackArrivingWhileBusyIsDecodedButTurnedAway) {
   // While the pop-up menu is open a double-click arrives.
   main().on_popup = [this](const std::string&) {

@@ -8,8 +8,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/program.h"
 #include "app/program_folder.h"
 #include "forms/designs.h"
@@ -39,9 +42,44 @@ bool PreferXWayland() {
   return ::setenv("QT_QPA_PLATFORM", "xcb", 1) == 0;
 }
 
+// Whether Qt has a display to open: without one it would abort.
+bool HasDisplay(const std::vector<std::string>& args) {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  for (const std::string& arg : args) {
+    if (arg == "-platform" || arg == "-display") return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The command line first: --help and --version need no display.
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const dv::CommandLine command =
+      dv::ParseCommandLine(args, dv::diary::LocalDate(std::time(nullptr)), false);
+  switch (command.action) {
+    case dv::CommandLine::Action::kHelp:
+      std::fputs(dv::Usage(false).c_str(), stdout);
+      return 0;
+    case dv::CommandLine::Action::kVersion:
+      std::printf("%s\n", dv::kVersionLine);
+      return 0;
+    case dv::CommandLine::Action::kError:
+      std::fprintf(stderr, "%s\n", command.error.c_str());
+      return 2;
+    case dv::CommandLine::Action::kRun:
+      break;
+  }
+  if (!HasDisplay(args)) {
+    std::fprintf(stderr,
+                 "dayvane: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); start it in "
+                 "a desktop session, or set QT_QPA_PLATFORM (e.g. offscreen)\n");
+    return 1;
+  }
   if (const char* trace = std::getenv("DAYVANE_TRACE")) dv::OpenTrace(trace);
   const bool chose_platform = PreferXWayland();
   QApplication app(argc, argv);
@@ -50,11 +88,19 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("dayvane");
   dv::qt::QtToolkit toolkit(app, dv::kProductTitle);
   // A Dayvane of this user with this program folder runs already: it shows
-  // its window, as a double-click on its icon would, and this start ends.
+  // its window, as a double-click on its icon would (or opens the day's
+  // notes asked for), and this start ends.
   dv::qt::SingleInstance instance(
       QString::fromStdString(dv::InstanceName(std::to_string(::getuid()), toolkit.App().Path)));
-  if (instance.ForwardOrListen([&toolkit] { toolkit.ShowRequested(); })) return 0;
+  if (instance.ForwardOrListen(
+          [&toolkit] { toolkit.ShowRequested(); },
+          [&toolkit](const dv::diary::Date& date) { toolkit.OpenNoteRequested(date); },
+          command.note)) {
+    return 0;
+  }
   dv::Program program(toolkit);
+  // Opened once the main window has loaded.
+  if (command.note) toolkit.OpenNoteRequested(*command.note);
 
   // SIGTERM, SIGINT and SIGHUP (the terminal that started it closing) close
   // the windows as a desktop shutdown does, in whatever state the program

@@ -323,6 +323,16 @@ void QtToolkit::ShowRequested() {
   DeliverTrayMessage(tray_.begin()->first.first, kWmLButtonDblClk);
 }
 
+void QtToolkit::OpenNoteRequested(const diary::Date& date) {
+  QTimer::singleShot(0, &app_, [this, date] {
+    if (NoteRequested) {
+      NoteRequested(date);
+    } else {
+      note_requested_ = date;
+    }
+  });
+}
+
 void QtToolkit::ChangeDirectory(const std::string& path) {
   if (path == app_info_.Path) QDir().mkpath(QString::fromStdString(path));
   Toolkit::ChangeDirectory(path);
@@ -384,6 +394,10 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& record
   if (show_requested_) {
     show_requested_ = false;
     DeliverTrayMessage(hwnd, kWmLButtonDblClk);
+  }
+  if (note_requested_) {
+    OpenNoteRequested(*note_requested_);
+    note_requested_.reset();
   }
   tray_[key] = std::move(entry);
   return TrayAvailable();

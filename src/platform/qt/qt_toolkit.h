@@ -71,6 +71,10 @@ class QtToolkit : public Toolkit {
   // Another start asked for the main window: the tray icon's window gets a
   // left double-click, now or as soon as the icon is added.
   void ShowRequested();
+  // The command line or another start asked for a day's notes: handed to
+  // NoteRequested from the event loop, once the main window has loaded
+  // (the request waits for the tray icon, which the load adds).
+  void OpenNoteRequested(const diary::Date& date);
   // The program folder is made when the notes first need it.
   void ChangeDirectory(const std::string& path) override;
   // Set once the program is ending: no box or menu opens any more.
@@ -101,6 +105,7 @@ class QtToolkit : public Toolkit {
   std::vector<const FormDesign*> to_prepare_;
   std::map<const FormDesign*, std::unique_ptr<QtWindow>> prepared_;
   bool show_requested_ = false;
+  std::optional<diary::Date> note_requested_;
 };
 
 }  // namespace dv::qt

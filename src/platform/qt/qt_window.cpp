@@ -282,6 +282,12 @@ void QtControl::Today() {
   cal->setCurrentPage(today.year(), today.month());
 }
 
+void QtControl::SelectDate(int year, int month, int day) {
+  QCalendarWidget* cal = calendar();
+  cal->setSelectedDate(QDate(year, month, day));
+  cal->setCurrentPage(year, month);
+}
+
 double QtControl::Year() const { return calendar()->selectedDate().year(); }
 double QtControl::Month() const { return calendar()->selectedDate().month(); }
 double QtControl::Day() const { return calendar()->selectedDate().day(); }

@@ -51,6 +51,7 @@ class QtControl : public PlacedControl {
   ~QtControl() override;
   std::uint32_t hWnd() const override;
   void Today() override;
+  void SelectDate(int year, int month, int day) override;
   double Year() const override;
   double Month() const override;
   double Day() const override;

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/command_line.h"
 #include "platform/trace.h"
 
 namespace dv::qt {
@@ -33,7 +34,8 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 // The protocol: a start sends one line and the running one answers with
-// one line, then hangs up.
+// one line, then hangs up. The line is "show\n", or an open request
+// (OpenNoteRequest: "open 2 YYYY-MM-DD\n"); any other is dropped unanswered.
 constexpr std::string_view kRequest = "show\n";
 constexpr std::string_view kReply = "ok\n";
 // A line longer than this is not ours.
@@ -129,7 +131,7 @@ enum class Reach {
 };
 
 // One try to hand the request over, waiting for the answer until `deadline`.
-Reach TryForward(const std::string& path, Clock::time_point deadline) {
+Reach TryForward(const std::string& path, const std::string& request, Clock::time_point deadline) {
   // In a shared folder another user could have put a socket of that name
   // there: only one of the user's own counts.
   struct stat st {};
@@ -143,8 +145,8 @@ Reach TryForward(const std::string& path, Clock::time_point deadline) {
   Reach reach = Reach::kBusy;
   if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     reach = errno == EAGAIN ? Reach::kBusy : Reach::kAbsent;
-  } else if (::send(fd, kRequest.data(), kRequest.size(), MSG_NOSIGNAL) ==
-             static_cast<ssize_t>(kRequest.size())) {
+  } else if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+             static_cast<ssize_t>(request.size())) {
     std::string reply;
     for (;;) {
       const auto left =
@@ -178,10 +180,12 @@ Reach TryForward(const std::string& path, Clock::time_point deadline) {
 // loop, and the few clients being served.
 class SingleInstance::Listener {
  public:
-  Listener(int fd, std::string path, std::function<void()> show)
+  Listener(int fd, std::string path, std::function<void()> show,
+           std::function<void(const diary::Date&)> open)
       : fd_(fd),
         path_(std::move(path)),
         show_(std::move(show)),
+        open_(std::move(open)),
         notifier_(fd, QSocketNotifier::Read) {
     struct stat st {};
     if (::lstat(path_.c_str(), &st) == 0) inode_ = st.st_ino;
@@ -225,8 +229,14 @@ class SingleInstance::Listener {
     QSocketNotifier notifier;
   };
 
+  // What a client asked for.
+  struct Request {
+    bool show = false;
+    std::optional<diary::Date> open;
+  };
+
   void Accept() {
-    bool shown = false;
+    std::vector<Request> requests;
     for (;;) {
       const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
       if (fd >= 0) {
@@ -234,7 +244,7 @@ class SingleInstance::Listener {
         // A start sends its request right after connecting: mostly it is
         // there already.
         if (const auto done = Read(*client)) {
-          shown = shown || *done;
+          requests.push_back(*done);
           continue;
         }
         if (clients_.size() >= kMaxClients) clients_.erase(clients_.begin());
@@ -259,7 +269,7 @@ class SingleInstance::Listener {
       break;
     }
     ArmExpiry();
-    if (shown) show_();
+    Serve(requests);
   }
 
   void Readable(Client* client) {
@@ -267,26 +277,41 @@ class SingleInstance::Listener {
     if (!done) return;
     std::erase_if(clients_, [client](const auto& c) { return c.get() == client; });
     ArmExpiry();
-    if (*done) show_();
+    Serve({*done});
+  }
+
+  // At most one show for a burst of starts; every open request in turn.
+  void Serve(const std::vector<Request>& requests) {
+    if (std::any_of(requests.begin(), requests.end(), [](const Request& r) { return r.show; })) {
+      show_();
+    }
+    for (const Request& request : requests) {
+      if (request.open && open_) open_(*request.open);
+    }
   }
 
   // Reads what the client sent: nothing when it is not through yet, else
-  // whether it asked to be shown (it got its answer, and may be closed).
-  std::optional<bool> Read(Client& client) {
+  // what it asked for (it got its answer, and may be closed; a line that is
+  // not ours asks for nothing).
+  std::optional<Request> Read(Client& client) {
     for (;;) {
-      if (client.line.size() >= kMaxLine) return false;  // not ours
+      if (client.line.size() >= kMaxLine) return Request{};  // not ours
       char buffer[kMaxLine];
       const ssize_t got = ::recv(client.fd, buffer, kMaxLine - client.line.size(), 0);
       if (got < 0 && errno == EINTR) continue;
       if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return std::nullopt;
-      if (got <= 0) return false;
+      if (got <= 0) return Request{};
       client.line.append(buffer, static_cast<std::size_t>(got));
       const std::size_t end = client.line.find('\n');
       if (end == std::string::npos) continue;
-      if (std::string_view(client.line).substr(0, end + 1) != kRequest) return false;
+      const std::string_view line = std::string_view(client.line).substr(0, end + 1);
+      Request request;
+      request.show = line == kRequest;
+      if (!request.show) request.open = ParseOpenNoteRequest(line);
+      if (!request.show && !request.open) return Request{};
       [[maybe_unused]] const auto sent =
           ::send(client.fd, kReply.data(), kReply.size(), MSG_NOSIGNAL);
-      return true;
+      return request;
     }
   }
 
@@ -313,6 +338,7 @@ class SingleInstance::Listener {
   ino_t inode_ = 0;
   int spare_ = -1;
   std::function<void()> show_;
+  std::function<void(const diary::Date&)> open_;
   QSocketNotifier notifier_;
   QTimer expiry_;
   QTimer rest_;
@@ -337,7 +363,14 @@ SingleInstance::~SingleInstance() {
 }
 
 bool SingleInstance::ForwardOrListen(std::function<void()> show) {
+  return ForwardOrListen(std::move(show), nullptr, std::nullopt);
+}
+
+bool SingleInstance::ForwardOrListen(std::function<void()> show,
+                                     std::function<void(const diary::Date& date)> open,
+                                     const std::optional<diary::Date>& note) {
   Trace("instance-check");
+  const std::string request = note ? OpenNoteRequest(*note) : std::string(kRequest);
   if (path_.isEmpty()) {
     std::fprintf(stderr, "dayvane: %s; running without the check for a running Dayvane\n",
                  folder_problem_.c_str());
@@ -356,7 +389,7 @@ bool SingleInstance::ForwardOrListen(std::function<void()> show) {
       owner = ::flock(lock_fd_, LOCK_EX | LOCK_NB) == 0;
       other_runs = !owner && errno == EWOULDBLOCK;
     }
-    const Reach reach = TryForward(path, deadline);
+    const Reach reach = TryForward(path, request, deadline);
     if (reach == Reach::kAnswered) {
       Trace("instance-forwarded");
       return true;
@@ -397,7 +430,7 @@ bool SingleInstance::ForwardOrListen(std::function<void()> show) {
     if (fd >= 0) ::close(fd);
     return false;
   }
-  listener_ = std::make_unique<Listener>(fd, path, std::move(show));
+  listener_ = std::make_unique<Listener>(fd, path, std::move(show), std::move(open));
   Trace("instance-listening");
   return false;
 }

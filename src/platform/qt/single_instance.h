@@ -7,7 +7,10 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/diary.h"
 
 namespace dv::qt {
 
@@ -28,6 +31,12 @@ class SingleInstance {
   // life: a socket left behind by one that was killed is replaced, and
   // `show` runs for every request from then on.
   bool ForwardOrListen(std::function<void()> show);
+  // The same, for a start that asks for a day's notes: with `note` the
+  // running one is asked to open them instead of showing itself, and once
+  // listening `open` runs for every such request.
+  bool ForwardOrListen(std::function<void()> show,
+                       std::function<void(const diary::Date& date)> open,
+                       const std::optional<diary::Date>& note);
 
   // Empty when no private folder was found.
   const QString& socket_path() const { return path_; }

@@ -11,6 +11,23 @@ UINT ShowRequestMessage() {
   return message;
 }
 
+UINT OpenNoteMessage() {
+  static const UINT message = RegisterWindowMessageA("Dayvane.OpenNote.2");
+  return message;
+}
+
+LPARAM PackDate(const diary::Date& date) {
+  return static_cast<LPARAM>(date.year) * 10000 + date.month * 100 + date.day;
+}
+
+std::optional<diary::Date> UnpackDate(LPARAM packed) {
+  if (packed <= 0) return std::nullopt;
+  const diary::Date date{static_cast<int>(packed / 10000), static_cast<int>(packed / 100 % 100),
+                         static_cast<int>(packed % 100)};
+  if (date.year < 1 || date.year > 9999 || !diary::IsValid(date)) return std::nullopt;
+  return date;
+}
+
 SingleInstance::SingleInstance(std::string name) : name_(std::move(name)) {
   // "Local\": the session's namespace. The system drops the mutex with the
   // last handle, so a killed program leaves nothing behind.
@@ -22,7 +39,7 @@ SingleInstance::~SingleInstance() {
   if (mutex_ != nullptr) CloseHandle(mutex_);
 }
 
-bool SingleInstance::ForwardToRunning() const {
+bool SingleInstance::ForwardToRunning(const std::optional<diary::Date>& note) const {
   if (!running_) return false;
   // The running one may be starting still: its window comes right after
   // its mutex.
@@ -33,7 +50,11 @@ bool SingleInstance::ForwardToRunning() const {
       DWORD process = 0;
       GetWindowThreadProcessId(window, &process);
       AllowSetForegroundWindow(process);
-      PostMessageA(window, ShowRequestMessage(), 0, 0);
+      if (note) {
+        PostMessageA(window, OpenNoteMessage(), 0, PackDate(*note));
+      } else {
+        PostMessageA(window, ShowRequestMessage(), 0, 0);
+      }
       return true;
     }
     Sleep(50);

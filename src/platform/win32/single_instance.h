@@ -4,14 +4,22 @@
 // main window and ends.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "platform/diary.h"
 #include "platform/win32/win32_api.h"
 
 namespace dv::win32 {
 
 // The message a later start posts to the running one's toolkit window.
 UINT ShowRequestMessage();
+// The message a later start posts to have a day's notes opened: its lParam
+// is the date as YYYYMMDD (a date that does not exist is dropped). The
+// message's name carries its version.
+UINT OpenNoteMessage();
+LPARAM PackDate(const diary::Date& date);
+std::optional<diary::Date> UnpackDate(LPARAM packed);
 
 class SingleInstance {
  public:
@@ -23,8 +31,9 @@ class SingleInstance {
 
   const std::string& name() const { return name_; }
   // True when another instance holds the name: it has been asked to show
-  // its main window (and allowed to come to the front).
-  bool ForwardToRunning() const;
+  // its main window (and allowed to come to the front), or with `note` to
+  // open that day's notes.
+  bool ForwardToRunning(const std::optional<diary::Date>& note = std::nullopt) const;
 
  private:
   std::string name_;

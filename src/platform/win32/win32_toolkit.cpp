@@ -266,6 +266,16 @@ LRESULT CALLBACK Win32Toolkit::MessageProc(HWND hwnd, UINT message, WPARAM wpara
       toolkit->ShowRequested();
       return 0;
     }
+    if (message == OpenNoteMessage() && message != 0) {
+      if (const auto date = UnpackDate(lparam)) {
+        if (toolkit->NoteRequested) {
+          toolkit->NoteRequested(*date);
+        } else {
+          toolkit->note_requested_ = date;
+        }
+      }
+      return 0;
+    }
   }
   return DefWindowProcA(hwnd, message, wparam, lparam);
 }
@@ -450,6 +460,10 @@ bool Win32Toolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& rec
       show_requested_ = false;
       ShowRequested();
     }
+    if (note_requested_) {
+      OpenNoteRequested(*note_requested_);
+      note_requested_.reset();
+    }
   } else if (operation == kNimDelete) {
     icons_.erase(key);
     if (icons_.empty()) StopWatchingTray();
@@ -512,6 +526,10 @@ void Win32Toolkit::ShowRequested() {
   const NotifyIconData& icon = icons_.begin()->second;
   PostMessageA(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(icon.hWnd)),
                icon.uCallbackMessage, icon.uID, kWmLButtonDblClk);
+}
+
+void Win32Toolkit::OpenNoteRequested(const diary::Date& date) {
+  PostMessageA(message_window_, OpenNoteMessage(), 0, PackDate(date));
 }
 
 // The shell's tray came (back): its icons again. One it refuses leaves its

@@ -64,6 +64,10 @@ class Win32Toolkit : public Toolkit {
   // requests show the main window as a double-click on its tray icon does.
   void ListenAs(const std::string& name);
   void ShowRequested();
+  // The command line or another start asked for a day's notes: handed to
+  // NoteRequested from the event loop once the main window has loaded (the
+  // request waits for the tray icon, which the load adds).
+  void OpenNoteRequested(const diary::Date& date);
 
  private:
   static LRESULT CALLBACK MessageProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
@@ -93,6 +97,7 @@ class Win32Toolkit : public Toolkit {
   HANDLE wait_handle_ = nullptr;
   std::function<void()> wait_signalled_;
   bool show_requested_ = false;
+  std::optional<diary::Date> note_requested_;
 };
 
 // The toolkit window of the running instance named `name`, or null.

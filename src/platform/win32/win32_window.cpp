@@ -155,6 +155,11 @@ void Win32Control::Today() {
   view_->Select({today.wYear, today.wMonth, today.wDay});
 }
 
+void Win32Control::SelectDate(int year, int month, int day) {
+  if (!IsCalendar()) Control::SelectDate(year, month, day);
+  view_->Select({year, month, day});
+}
+
 double Win32Control::Year() const { return Selected().wYear; }
 double Win32Control::Month() const { return Selected().wMonth; }
 double Win32Control::Day() const { return Selected().wDay; }

@@ -25,6 +25,7 @@ class Win32Control : public PlacedControl {
   ~Win32Control() override;
   std::uint32_t hWnd() const override;
   void Today() override;
+  void SelectDate(int year, int month, int day) override;
   double Year() const override;
   double Month() const override;
   double Day() const override;
