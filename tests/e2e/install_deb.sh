@@ -64,8 +64,10 @@ e2e_check "appstreamcli validate passes the metainfo" \
 # Started as the menu entry starts it, by a user with no ~/Dayvane yet.
 e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
 e2e_stub_editor
-command=$(sed -n 's/^Exec=//p' "$desktop")
+command=$(sed -n '/^\[Desktop Entry\]/,/^\[/s/^Exec=//p' "$desktop")
 e2e_check "the menu entry's command is \"dayvane\"" test "$command" = dayvane
+e2e_check "its action \"Today's note\" runs \"dayvane --today\"" \
+  test "$(sed -n '/^\[Desktop Action today\]/,/^\[/s/^Exec=//p' "$desktop")" = "dayvane --today"
 e2e_check "no ~/Dayvane before the first start" test ! -e "$DV_HOME"
 e2e_spawn dayvane-menu sh -c "cd / && exec $command"
 DV_PID=$E2E_LAST_PID
