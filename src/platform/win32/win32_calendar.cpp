@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "platform/trace.h"
+#include "platform/win32/win32_text.h"
 
 namespace dv::win32 {
 
@@ -16,23 +17,6 @@ constexpr COLORREF kTodayFrame = RGB(220, 0, 0);
 COLORREF Color(OleColor color) {
   if ((color & kSystemColorFlag) != 0) return GetSysColor(static_cast<int>(color & 0xFFU));
   return static_cast<COLORREF>(color & 0x00FFFFFFU);
-}
-
-std::wstring Wide(const std::string& utf8) {
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(0, size)), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Utf8(const wchar_t* wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
-  utf8.pop_back();
-  return utf8;
 }
 
 std::wstring LocaleText(LCTYPE type) {
@@ -49,8 +33,6 @@ SYSTEMTIME ToSystemTime(const diary::Date& date) {
   st.wDayOfWeek = static_cast<WORD>(diary::DayOfWeek(date) % 7);  // 0 Sunday
   return st;
 }
-
-RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right(), r.bottom()}; }
 
 bool Inside(const RECT& r, POINT p) { return PtInRect(&r, p) != FALSE; }
 
@@ -299,9 +281,9 @@ void CalendarView::ShowTip(int cell, POINT screen) {
   // is not there.
   const std::size_t index = static_cast<std::size_t>(cell);
   const std::string tip = index < marks_.size() && marks_[index]
-                              ? diary::DayTip(folder_, Utf8(long_date), date)
-                              : diary::DayTip(Utf8(long_date), date, "");
-  for (const wchar_t c : Wide(tip)) {
+                              ? diary::DayTip(folder_, Narrow(long_date), date)
+                              : diary::DayTip(Narrow(long_date), date, "");
+  for (const wchar_t c : Widen(tip)) {
     if (c == L'\n') text += L'\r';
     text += c;
   }
@@ -342,7 +324,7 @@ void CalendarView::MakeFonts(const MonthLayout& layout) {
   const auto make = [](const Font& font, int height, int weight) {
     return CreateFontW(-height, 0, 0, 0, weight, font.italic, font.underline, font.strikethrough,
                        static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, Wide(font.face).c_str());
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, Widen(font.face).c_str());
   };
   fonts_[0] = make(look.title_font, layout.title_font, look.title_font.weight);
   fonts_[1] = make(look.day_font, layout.names_font, look.day_font.weight);

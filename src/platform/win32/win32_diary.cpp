@@ -4,25 +4,18 @@
 #include <cstring>
 #include <cwchar>
 #include <set>
+#include <string_view>
+
+#include "platform/win32/win32_text.h"
 
 namespace dv::win32 {
 
 namespace {
 
-std::wstring Widen(const std::string& utf8) {
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-  return wide;
-}
-
 // UTF-8, with the ASCII letters in lower case: the folder's names ignore
 // case, the notes' names are ASCII.
 std::string Name(const wchar_t* wide, int length) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  std::string name(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, length, name.data(), size, nullptr, nullptr);
+  std::string name = Narrow(std::wstring_view(wide, static_cast<std::size_t>(length)));
   for (char& c : name) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }

@@ -10,6 +10,7 @@
 #include "platform/screen.h"
 #include "platform/services.h"
 #include "platform/win32/single_instance.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window.h"
 
 namespace dv::win32 {
@@ -133,26 +134,6 @@ class Win32File : public OpenFile {
 
 std::string RegistryPath(const std::string& app, const std::string& section) {
   return "Software\\" + app + "\\" + section;
-}
-
-std::wstring Widen(const std::string& text, UINT code_page) {
-  if (text.empty()) return {};
-  const int size =
-      MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& wide, UINT code_page) {
-  if (wide.empty()) return {};
-  const char* fallback = code_page == CP_UTF8 ? nullptr : "?";
-  const int size = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, fallback, nullptr);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                      fallback, nullptr);
-  return text;
 }
 
 // The screen's logical resolution: LOGPIXELSX or LOGPIXELSY.

@@ -11,6 +11,7 @@
 #include "platform/services.h"
 #include "platform/trace.h"
 #include "platform/win32/win32_diary.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_toolkit.h"
 
 namespace dv::win32 {
@@ -65,7 +66,6 @@ HICON IconFromFile(Bytes file, int size = 0) {
 }
 
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
-RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right(), r.bottom()}; }
 
 // rcNormalPosition is in workspace coordinates: relative to the work area
 // of the window's monitor. The offset between those and the screen's.
