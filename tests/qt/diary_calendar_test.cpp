@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include "scratch.h"
+
 #include "platform/diary.h"
 
 namespace dv::qt {
@@ -40,9 +42,8 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
 class FolderChanges : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/dayvane-calendar.XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = test::ScratchFolder("calendar");
+    ASSERT_FALSE(root_.empty());
     today_ = diary::LocalDate(std::time(nullptr));
   }
   void TearDown() override {

@@ -26,6 +26,8 @@
 
 #include <gtest/gtest.h>
 
+#include "scratch.h"
+
 #include "platform/convert.h"
 #include "platform/errors.h"
 
@@ -77,9 +79,8 @@ bool WaitReady(int fd, int seconds) {
 class Store : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/dayvane-store.XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = test::ScratchFolder("store");
+    ASSERT_FALSE(dir_.empty());
     path_ = QString::fromStdString((dir_ / "Dayvane.conf").string());
   }
   void TearDown() override { fs::remove_all(dir_); }

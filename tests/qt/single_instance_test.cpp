@@ -29,6 +29,8 @@
 
 #include <gtest/gtest.h>
 
+#include "scratch.h"
+
 namespace dv::qt {
 namespace {
 
@@ -78,9 +80,8 @@ void Serve(std::chrono::milliseconds time) {
 class SingleInstanceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/dayvane-single-instance.XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = test::ScratchFolder("single-instance");
+    ASSERT_FALSE(root_.empty());
     fs::create_directory(root_ / "run");
     fs::permissions(root_ / "run", fs::perms::owner_all);
     fs::create_directory(root_ / "tmp");
