@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstdio>
 
 namespace dv {
 
@@ -49,23 +48,6 @@ CommandLine Error(const std::string& message) {
 
 }  // namespace
 
-std::optional<diary::Date> ParseIsoDate(std::string_view text) {
-  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-  const auto number = [text](std::size_t from, std::size_t count) {
-    int value = 0;
-    for (std::size_t i = from; i < from + count; ++i) {
-      if (text[i] < '0' || text[i] > '9') return -1;
-      value = value * 10 + (text[i] - '0');
-    }
-    return value;
-  };
-  const diary::Date date{number(0, 4), number(5, 2), number(8, 2)};
-  if (date.year < 1 || date.month < 1 || date.day < 1 || !diary::IsValid(date)) {
-    return std::nullopt;
-  }
-  return date;
-}
-
 CommandLine ParseCommandLine(const std::vector<std::string>& args, const diary::Date& today,
                              bool windows) {
   CommandLine result;
@@ -101,7 +83,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const diary::
         if (i + 1 >= args.size()) return Error("--date needs a date, as YYYY-MM-DD");
         value = args[++i];
       }
-      result.note = ParseIsoDate(*value);
+      result.note = diary::ParseIsoDate(*value);
       if (!result.note) {
         return Error("\"" + *value + "\" is not a date of the calendar (use YYYY-MM-DD)");
       }
@@ -147,21 +129,6 @@ std::string Usage(bool windows) {
                      "Dayvane starts and then opens it. A missing note is created empty.\n";
   if (windows) text += "The options may also be spelt --today, --date, --help and --version.\n";
   return text;
-}
-
-std::string OpenNoteRequest(const diary::Date& date) {
-  char line[32];
-  std::snprintf(line, sizeof line, "open 2 %04d-%02d-%02d\n", date.year, date.month, date.day);
-  return line;
-}
-
-std::optional<diary::Date> ParseOpenNoteRequest(std::string_view line) {
-  constexpr std::string_view kHead = "open 2 ";
-  if (line.size() != kHead.size() + 11 || line.substr(0, kHead.size()) != kHead ||
-      line.back() != '\n') {
-    return std::nullopt;
-  }
-  return ParseIsoDate(line.substr(kHead.size(), 10));
 }
 
 }  // namespace dv

@@ -1,5 +1,4 @@
-// What Dayvane is asked to do on its command line, and the request a start
-// hands to the running Dayvane. Both front ends parse with this; they only
+// What Dayvane is asked to do on its command line. Both front ends parse with this; they only
 // print and exit as it says.
 #pragma once
 
@@ -8,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/diary.h"
+#include "diary/diary.h"
 
 namespace dv {
 
@@ -37,15 +36,5 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const diary::
 
 // The usage text, several lines ending in a newline.
 std::string Usage(bool windows);
-
-// "YYYY-MM-DD" of a date that exists; none for anything else.
-std::optional<diary::Date> ParseIsoDate(std::string_view text);
-
-// The request of a start to the running Dayvane to open a day's notes, one
-// line of the single-instance channel: "open 2 YYYY-MM-DD\n" (2: the
-// request's version). A start without one sends the old "show\n".
-std::string OpenNoteRequest(const diary::Date& date);
-// The date of such a line (with its newline); none for any other line.
-std::optional<diary::Date> ParseOpenNoteRequest(std::string_view line);
 
 }  // namespace dv

@@ -1,6 +1,6 @@
 #include "app/frm_about.h"
 
-#include "forms/designs.h"
+#include "app/window_designs.h"
 
 namespace dv {
 

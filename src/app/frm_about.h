@@ -2,7 +2,7 @@
 // lines; it has no behaviour of its own.
 #pragma once
 
-#include "platform/forms.h"
+#include "runtime/forms.h"
 
 namespace dv {
 

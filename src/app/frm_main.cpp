@@ -2,8 +2,8 @@
 #include "app/frm_main.h"
 
 #include "app/frm_about.h"
-#include "forms/designs.h"
-#include "layout/form_resize.h"
+#include "app/window_designs.h"
+#include "form_resize/form_resize.h"
 #include "platform/errors.h"
 #include "platform/toolkit.h"
 #include "platform/trace.h"

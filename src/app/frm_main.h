@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "placement/form_plus.h"
-#include "platform/diary.h"
-#include "platform/forms.h"
+#include "diary/diary.h"
+#include "form_plus/form_plus.h"
 #include "platform/records.h"
-#include "platform/services.h"
+#include "runtime/forms.h"
+#include "runtime/services.h"
 
 namespace dv {
 

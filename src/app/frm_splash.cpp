@@ -2,7 +2,7 @@
 #include "app/frm_splash.h"
 
 #include "app/frm_main.h"
-#include "forms/designs.h"
+#include "app/window_designs.h"
 #include "platform/trace.h"
 
 namespace dv {

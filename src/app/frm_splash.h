@@ -2,7 +2,7 @@
 // two seconds, or at the first click or key press.
 #pragma once
 
-#include "platform/forms.h"
+#include "runtime/forms.h"
 
 namespace dv {
 

@@ -4,7 +4,7 @@
 #include "app/frm_about.h"
 #include "app/frm_main.h"
 #include "app/frm_splash.h"
-#include "platform/forms.h"
+#include "runtime/forms.h"
 
 namespace dv {
 

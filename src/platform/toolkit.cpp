@@ -68,4 +68,22 @@ std::string Toolkit::FromAnsi(const std::string& ansi) const {
   return out;
 }
 
+std::string NotAFileReason(FileType type) {
+  switch (type) {
+    case FileType::Regular:
+      break;
+    case FileType::Directory:
+      return "it is a folder, not a file";
+    case FileType::Pipe:
+      return "it is a named pipe, not a file";
+    case FileType::Socket:
+      return "it is a socket, not a file";
+    case FileType::Device:
+      return "it is a device, not a file";
+    case FileType::Other:
+      break;
+  }
+  return "it is not a regular file";
+}
+
 }  // namespace dv

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "diary/diary.h"
 #include "platform/design.h"
-#include "platform/diary.h"
 #include "platform/records.h"
 #include "platform/screen.h"
 #include "platform/window.h"
@@ -35,6 +35,10 @@ struct TopLevelWindow {
 
 // What a name in the file system stands for, as far as opening it goes.
 enum class FileType { Regular, Directory, Pipe, Socket, Device, Other };
+
+// Why a name that is not a regular file cannot be opened as one, in one
+// phrase ("it is a folder, not a file").
+std::string NotAFileReason(FileType type);
 
 // An open file; closing it is destroying it.
 class OpenFile {

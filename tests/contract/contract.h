@@ -23,9 +23,9 @@
 #include <string>
 
 #include "platform/errors.h"
-#include "platform/forms.h"
-#include "platform/services.h"
 #include "platform/toolkit.h"
+#include "runtime/forms.h"
+#include "runtime/services.h"
 
 namespace dv::contract {
 

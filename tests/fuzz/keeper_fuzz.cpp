@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "placement/form_plus.h"
+#include "form_plus/form_plus.h"
 #include "platform/convert.h"
 #include "platform/errors.h"
-#include "platform/forms.h"
+#include "runtime/forms.h"
 #include "sim/sim_toolkit.h"
 
 namespace {

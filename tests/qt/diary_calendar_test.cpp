@@ -20,7 +20,7 @@
 
 #include "scratch.h"
 
-#include "platform/diary.h"
+#include "diary/diary.h"
 
 namespace dv::qt {
 namespace {

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "platform/errors.h"
-#include "platform/forms.h"
 #include "platform/toolkit.h"
 #include "platform/window.h"
+#include "runtime/forms.h"
 
 namespace dv::sim {
 

@@ -1,6 +1,7 @@
 // The command line of both front ends, and the open request a start hands
 // to the running Dayvane.
 #include "app/command_line.h"
+#include "diary/program_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@ namespace {
 
 using Action = CommandLine::Action;
 using diary::Date;
+using diary::ParseIsoDate;
 
 constexpr Date kToday{2026, 12, 8};
 

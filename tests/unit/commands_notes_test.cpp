@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/program.h"
-#include "platform/services.h"
+#include "runtime/services.h"
 #include "sim/sim_toolkit.h"
 
 namespace dv {

@@ -9,7 +9,7 @@
 #include <map>
 #include <random>
 
-#include "platform/diary.h"
+#include "diary/diary.h"
 
 namespace dv::diary {
 namespace {

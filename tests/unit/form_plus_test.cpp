@@ -1,11 +1,11 @@
 // The placement keeper on a simulated window whose moves and state changes
 // raise nested resize notifications into the keeper's owner.
-#include "placement/form_plus.h"
+#include "form_plus/form_plus.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/errors.h"
-#include "platform/forms.h"
+#include "runtime/forms.h"
 #include "sim/sim_toolkit.h"
 
 namespace dv {

@@ -1,5 +1,5 @@
 // The layout registry and proportional resizing on simulated windows.
-#include "layout/form_resize.h"
+#include "form_resize/form_resize.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // their designed sizes at the designed size.
 #include <gtest/gtest.h>
 
-#include "forms/designs.h"
+#include "app/window_designs.h"
 #include "platform/month_layout.h"
 
 namespace dv {

@@ -1,6 +1,6 @@
 // The program folder of a copy run from anywhere and of a system-wide
 // install, and the name that finds the running instance.
-#include "app/program_folder.h"
+#include "diary/program_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The services' shared rules, and window loading and notification delivery,
 // on the simulated toolkit.
-#include "platform/services.h"
+#include "runtime/services.h"
 #include "platform/screen.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "platform/errors.h"
-#include "platform/forms.h"
+#include "runtime/forms.h"
 #include "sim/sim_toolkit.h"
 
 namespace dv {

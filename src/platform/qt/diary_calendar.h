@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/diary.h"
+#include "diary/diary.h"
 
 class QAbstractItemView;
 class QSocketNotifier;

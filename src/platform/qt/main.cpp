@@ -14,8 +14,8 @@
 
 #include "app/command_line.h"
 #include "app/program.h"
-#include "app/program_folder.h"
-#include "forms/designs.h"
+#include "app/window_designs.h"
+#include "diary/program_folder.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/single_instance.h"
 #include "platform/trace.h"

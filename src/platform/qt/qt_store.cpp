@@ -16,7 +16,6 @@
 #include <utility>
 
 #include "platform/errors.h"
-#include "platform/services.h"
 
 namespace dv::qt {
 

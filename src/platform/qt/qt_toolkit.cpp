@@ -19,14 +19,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/program_folder.h"
+#include "diary/program_folder.h"
 #include "platform/errors.h"
 #include "platform/qt/qt_store.h"
 #include "platform/qt/qt_window.h"
 #include "platform/qt/x11.h"
 #include "platform/qt/xdg.h"
 #include "platform/screen.h"
-#include "platform/services.h"
 
 namespace dv::qt {
 

@@ -20,12 +20,10 @@
 #include <cstdlib>
 
 #include "platform/errors.h"
-#include "platform/forms.h"
 #include "platform/qt/diary_calendar.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/x11.h"
 #include "platform/screen.h"
-#include "platform/services.h"
 #include "platform/trace.h"
 
 namespace dv::qt {

@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/command_line.h"
+#include "diary/program_folder.h"
 #include "platform/trace.h"
 
 namespace dv::qt {

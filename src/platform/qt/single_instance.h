@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/diary.h"
+#include "diary/diary.h"
 
 namespace dv::qt {
 

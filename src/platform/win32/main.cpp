@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "app/artwork.h"
 #include "app/command_line.h"
 #include "app/program.h"
-#include "app/program_folder.h"
-#include "forms/artwork.h"
-#include "forms/designs.h"
+#include "app/window_designs.h"
+#include "diary/program_folder.h"
 #include "platform/trace.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/win32_toolkit.h"

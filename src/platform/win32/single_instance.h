@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/diary.h"
+#include "diary/diary.h"
 #include "platform/win32/win32_api.h"
 
 namespace dv::win32 {

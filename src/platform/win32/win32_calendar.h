@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "diary/diary.h"
 #include "platform/design.h"
-#include "platform/diary.h"
 #include "platform/month_layout.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_diary.h"

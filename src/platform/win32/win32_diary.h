@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/diary.h"
+#include "diary/diary.h"
 #include "platform/win32/win32_api.h"
 
 namespace dv::win32 {

@@ -8,7 +8,6 @@
 
 #include "platform/errors.h"
 #include "platform/screen.h"
-#include "platform/services.h"
 #include "platform/win32/single_instance.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window.h"

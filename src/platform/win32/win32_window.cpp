@@ -6,9 +6,7 @@
 #include <cstring>
 
 #include "platform/errors.h"
-#include "platform/forms.h"
 #include "platform/screen.h"
-#include "platform/services.h"
 #include "platform/trace.h"
 #include "platform/win32/win32_diary.h"
 #include "platform/win32/win32_text.h"

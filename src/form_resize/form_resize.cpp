@@ -1,4 +1,4 @@
-#include "layout/form_resize.h"
+#include "form_resize/form_resize.h"
 
 #include <limits>
 

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Makes Dayvane's artwork into src/forms/art: the program icon (dayvane.ico
+"""Makes Dayvane's artwork into src/app/art: the program icon (dayvane.ico
 and PNGs drawn for 16 to 48 px), the splash bitmap and the About logo.
 
 The output is deterministic; the files are committed, so building never

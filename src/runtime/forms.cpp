@@ -1,11 +1,11 @@
-#include "platform/forms.h"
+#include "runtime/forms.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "platform/errors.h"
-#include "platform/services.h"
 #include "platform/toolkit.h"
+#include "runtime/services.h"
 
 namespace dv {
 

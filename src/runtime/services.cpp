@@ -1,4 +1,4 @@
-#include "platform/services.h"
+#include "runtime/services.h"
 
 #include <algorithm>
 #include <utility>
@@ -38,24 +38,6 @@ void SaveSetting(Toolkit& toolkit, const std::string& app, const std::string& se
 void SaveSettings(Toolkit& toolkit, const std::string& app, const std::string& section,
                   const SettingValues& values) {
   if (!values.empty()) toolkit.WriteSettings(app, section, values);
-}
-
-std::string NotAFileReason(FileType type) {
-  switch (type) {
-    case FileType::Regular:
-      break;
-    case FileType::Directory:
-      return "it is a folder, not a file";
-    case FileType::Pipe:
-      return "it is a named pipe, not a file";
-    case FileType::Socket:
-      return "it is a socket, not a file";
-    case FileType::Device:
-      return "it is a device, not a file";
-    case FileType::Other:
-      break;
-  }
-  return "it is not a regular file";
 }
 
 void FileTable::OpenForAppend(const std::string& name, int number) {

@@ -1,4 +1,4 @@
-#include "placement/form_plus.h"
+#include "form_plus/form_plus.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,9 +7,9 @@
 
 #include "platform/convert.h"
 #include "platform/errors.h"
-#include "platform/forms.h"
 #include "platform/screen.h"
-#include "platform/services.h"
+#include "runtime/forms.h"
+#include "runtime/services.h"
 
 namespace dv {
 

@@ -109,4 +109,7 @@ std::string DayTip(const std::string& long_date, const Date& date, const std::st
 // The tip of a date, read from the folder (at most kPreviewBytes of it).
 std::string DayTip(const NoteFolder& folder, const std::string& long_date, const Date& date);
 
+// "YYYY-MM-DD" of a date that exists; none for anything else.
+std::optional<Date> ParseIsoDate(std::string_view text);
+
 }  // namespace dv::diary

@@ -1,11 +1,15 @@
-// Which folder is the program folder (where the day notes are created), and
-// the name under which the one running Dayvane of a user and a program
-// folder can be found. The front ends supply the facts; the rules are here.
+// Which folder is the program folder (where the day notes are created), the
+// name under which the one running Dayvane of a user and a program folder can
+// be found, and what a start asks of it. The front ends supply the facts; the
+// rules are here.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "diary/diary.h"
 
 namespace dv {
 
@@ -36,5 +40,12 @@ bool IsSystemInstall(const std::string& program_dir,
 // letters, digits, '-' and '_' are kept of the user name, so that the name
 // is safe as a file name, a socket name and a Windows object name.
 std::string InstanceName(const std::string& user, const std::string& folder);
+
+// The request of a start to the running Dayvane to open a day's notes, one
+// line of the single-instance channel: "open 2 YYYY-MM-DD\n" (2: the
+// request's version). A start without one sends the old "show\n".
+std::string OpenNoteRequest(const diary::Date& date);
+// The date of such a line (with its newline); none for any other line.
+std::optional<diary::Date> ParseOpenNoteRequest(std::string_view line);
 
 }  // namespace dv

@@ -1,6 +1,7 @@
-#include "app/program_folder.h"
+#include "diary/program_folder.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace dv {
 
@@ -62,6 +63,21 @@ std::string InstanceName(const std::string& user, const std::string& folder) {
   static constexpr char kHex[] = "0123456789abcdef";
   for (int shift = 60; shift >= 0; shift -= 4) name += kHex[(hash >> shift) & 0xF];
   return name;
+}
+
+std::string OpenNoteRequest(const diary::Date& date) {
+  char line[32];
+  std::snprintf(line, sizeof line, "open 2 %04d-%02d-%02d\n", date.year, date.month, date.day);
+  return line;
+}
+
+std::optional<diary::Date> ParseOpenNoteRequest(std::string_view line) {
+  constexpr std::string_view kHead = "open 2 ";
+  if (line.size() != kHead.size() + 11 || line.substr(0, kHead.size()) != kHead ||
+      line.back() != '\n') {
+    return std::nullopt;
+  }
+  return diary::ParseIsoDate(line.substr(kHead.size(), 10));
 }
 
 }  // namespace dv

@@ -1,4 +1,4 @@
-#include "platform/diary.h"
+#include "diary/diary.h"
 
 #include <algorithm>
 #include <charconv>
@@ -341,6 +341,23 @@ std::string DayTip(const NoteFolder& folder, const std::string& long_date, const
   std::string preview;
   if (size && IsEntry(*size)) preview = PreviewLine(folder.Head(name, kPreviewBytes));
   return DayTip(long_date, date, preview);
+}
+
+std::optional<Date> ParseIsoDate(std::string_view text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+  const auto number = [text](std::size_t from, std::size_t count) {
+    int value = 0;
+    for (std::size_t i = from; i < from + count; ++i) {
+      if (text[i] < '0' || text[i] > '9') return -1;
+      value = value * 10 + (text[i] - '0');
+    }
+    return value;
+  };
+  const Date date{number(0, 4), number(5, 2), number(8, 2)};
+  if (date.year < 1 || date.month < 1 || date.day < 1 || !IsValid(date)) {
+    return std::nullopt;
+  }
+  return date;
 }
 
 }  // namespace dv::diary

@@ -1,5 +1,5 @@
-// The program's artwork, built into the program from src/forms/art (made by
-// src/forms/tools/make_artwork.py).
+// The program's artwork, built into the program from src/app/art (made by
+// src/app/tools/make_artwork.py).
 #pragma once
 
 #include "platform/design.h"

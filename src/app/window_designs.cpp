@@ -1,8 +1,8 @@
-#include "forms/designs.h"
+#include "app/window_designs.h"
 
 #include <string>
 
-#include "forms/artwork.h"
+#include "app/artwork.h"
 
 namespace dv {
 

@@ -29,10 +29,6 @@ void SaveSetting(Toolkit& toolkit, const std::string& app, const std::string& se
 void SaveSettings(Toolkit& toolkit, const std::string& app, const std::string& section,
                   const SettingValues& values);
 
-// Why a name that is not a regular file cannot be opened as one, in one
-// phrase ("it is a folder, not a file").
-std::string NotAFileReason(FileType type);
-
 // The file numbers of open files.
 class FileTable {
  public:

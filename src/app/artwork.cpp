@@ -1,4 +1,4 @@
-#include "forms/artwork.h"
+#include "app/artwork.h"
 
 #include <cstddef>
 #include <cstdint>
