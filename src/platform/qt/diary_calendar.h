@@ -14,12 +14,18 @@
 #include <vector>
 
 #include "diary/diary.h"
+#include "platform/design.h"
 
 class QAbstractItemView;
 class QSocketNotifier;
 class QTimer;
 
 namespace dv::qt {
+
+// Installs the program's application style: the calendar's month arrows
+// are the program's own images (see DiaryCalendar::ApplyLook), and item
+// views activate on a double click only.
+void UseProgramStyle();
 
 // The program folder's notes files on the local file system.
 class PosixNoteFolder : public diary::NoteFolder {
@@ -37,6 +43,8 @@ class DiaryCalendar : public QCalendarWidget {
  public:
   DiaryCalendar(QWidget* parent, const std::string& folder);
   ~DiaryCalendar() override;
+  // Takes the designed look: fonts, colours, grid, day names and title.
+  void ApplyLook(const CalendarLook& look);
   // The date marked as today.
   QDate today() const { return today_; }
 

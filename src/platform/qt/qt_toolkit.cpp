@@ -21,6 +21,7 @@
 
 #include "diary/program_folder.h"
 #include "platform/errors.h"
+#include "platform/qt/diary_calendar.h"
 #include "platform/qt/qt_store.h"
 #include "platform/qt/qt_window.h"
 #include "platform/qt/x11.h"

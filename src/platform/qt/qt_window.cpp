@@ -10,17 +10,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPolygonF>
-#include <QProxyStyle>
 #include <QScreen>
-#include <QTextCharFormat>
 #include <QTimer>
-#include <QToolButton>
 #include <cmath>
 #include <cstdlib>
 
 #include "platform/errors.h"
 #include "platform/qt/diary_calendar.h"
+#include "platform/qt/qt_look.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/x11.h"
 #include "platform/screen.h"
@@ -33,131 +30,6 @@ namespace {
 // The window manager's frame as last seen on a decorated window; used for
 // windows that have not been shown yet.
 std::optional<QMargins> known_frame;
-
-QFont ToQFont(const Font& font) {
-  QFont qfont(QString::fromStdString(font.face));
-  qfont.setPointSizeF(font.points);
-  qfont.setWeight(static_cast<QFont::Weight>(font.weight));
-  qfont.setItalic(font.italic);
-  qfont.setUnderline(font.underline);
-  qfont.setStrikeOut(font.strikethrough);
-  return qfont;
-}
-
-QColor ToQColor(OleColor color) {
-  if ((color & kSystemColorFlag) != 0) {
-    const QPalette palette = QGuiApplication::palette();
-    switch (color & 0xFFU) {
-      case 15:
-        return palette.color(QPalette::Button);
-      case 16:
-        return palette.color(QPalette::Dark);
-      default:
-        return palette.color(QPalette::Window);
-    }
-  }
-  return QColor(static_cast<int>(color & 0xFFU), static_cast<int>((color >> 8) & 0xFFU),
-                static_cast<int>((color >> 16) & 0xFFU));
-}
-
-QString CssFont(const Font& font) {
-  return QString("font-family: \"%1\"; font-size: %2pt; font-weight: %3;")
-      .arg(QString::fromStdString(font.face))
-      .arg(font.points)
-      .arg(font.weight);
-}
-
-// The calendar's month arrows, drawn by the program: a triangle in `color`.
-QIcon ArrowIcon(bool left, const QColor& color) {
-  QIcon icon;
-  for (const int size : {16, 24, 32, 48}) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    const qreal near = size * 0.3;
-    const qreal far = size * 0.7;
-    const qreal middle = size / 2.0;
-    painter.drawPolygon(
-        left ? QPolygonF{{far, near / 1.5}, {near, middle}, {far, size - near / 1.5}}
-             : QPolygonF{{near, near / 1.5}, {far, middle}, {near, size - near / 1.5}});
-    icon.addPixmap(pixmap);
-  }
-  return icon;
-}
-
-// The application's style, but for the arrows the calendar asks it for as
-// it is built: the program's own, rather than a lookup in the icon theme;
-// and a date opens its note on a double click on every desktop, KDE's
-// single-click activation included (one click only selects).
-class ProgramStyle : public QProxyStyle {
- public:
-  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                QStyleHintReturn* returned) const override {
-    if (hint == SH_ItemView_ActivateItemOnSingleClick) return 0;
-    return QProxyStyle::styleHint(hint, option, widget, returned);
-  }
-
-  QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
-                     const QWidget* widget) const override {
-    if (icon == SP_ArrowLeft || icon == SP_ArrowRight) {
-      return ArrowIcon(icon == SP_ArrowLeft,
-                       QGuiApplication::palette().color(QPalette::WindowText));
-    }
-    return QProxyStyle::standardIcon(icon, option, widget);
-  }
-};
-
-void ApplyLook(QCalendarWidget* calendar, const CalendarLook& look) {
-  const QColor back = ToQColor(look.back_color);
-  calendar->setNavigationBarVisible(look.show_title);
-  calendar->setGridVisible(look.show_horizontal_grid || look.show_vertical_grid);
-  calendar->setHorizontalHeaderFormat(look.show_days ? QCalendarWidget::ShortDayNames
-                                                     : QCalendarWidget::NoHorizontalHeader);
-  calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-  // The first day of the week is the user's (DiaryCalendar).
-  calendar->setFont(ToQFont(look.grid_font));
-
-  // Day formats are merged into the day-name row as well: keep them empty
-  // (no red weekends) and colour the dates through the view's palette.
-  for (int day = Qt::Monday; day <= Qt::Sunday; ++day) {
-    calendar->setWeekdayTextFormat(static_cast<Qt::DayOfWeek>(day), QTextCharFormat());
-  }
-  QTextCharFormat header;
-  header.setFont(ToQFont(look.day_font));
-  header.setForeground(ToQColor(look.day_font_color));
-  header.setBackground(back);
-  calendar->setHeaderTextFormat(header);
-
-  if (auto* view = calendar->findChild<QAbstractItemView*>("qt_calendar_calendarview")) {
-    QPalette palette = view->palette();
-    palette.setColor(QPalette::Base, back);
-    palette.setColor(QPalette::AlternateBase, back);
-    palette.setColor(QPalette::Text, ToQColor(look.grid_font_color));
-    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Dark));
-    view->setPalette(palette);
-    if (auto* frame = qobject_cast<QFrame*>(view)) frame->setFrameShape(QFrame::NoFrame);
-    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    view->setStyleSheet(
-        QString("QTableView { gridline-color: %1; }").arg(ToQColor(look.grid_lines_color).name()));
-  }
-  // The arrows in the title's colour.
-  for (const bool left : {true, false}) {
-    if (auto* arrow = calendar->findChild<QToolButton*>(left ? "qt_calendar_prevmonth"
-                                                             : "qt_calendar_nextmonth")) {
-      arrow->setIcon(ArrowIcon(left, ToQColor(look.title_font_color)));
-    }
-  }
-  if (auto* bar = calendar->findChild<QWidget*>("qt_calendar_navigationbar")) {
-    bar->setStyleSheet(
-        QString("QWidget#qt_calendar_navigationbar { background-color: %1; }"
-                "QToolButton, QSpinBox { color: %2; %3 background-color: %1; }")
-            .arg(back.name(), ToQColor(look.title_font_color).name(), CssFont(look.title_font)));
-  }
-}
 
 // Whether the platform tells a window where it is (Wayland does not).
 bool PositionsKnown() { return !QGuiApplication::platformName().startsWith("wayland"); }
@@ -188,8 +60,6 @@ QRect ToLogical(const QRect& r, qreal ratio) {
 }
 
 }  // namespace
-
-void UseProgramStyle() { QApplication::setStyle(new ProgramStyle); }
 
 FormWidget::FormWidget(QtWindow* owner, Qt::WindowFlags flags)
     : QWidget(nullptr, flags), owner(owner) {}
@@ -393,7 +263,7 @@ void QtWindow::BuildControls() {
         continue;
       case ControlKind::Calendar: {
         auto* calendar = new DiaryCalendar(client_, toolkit_.App().Path);
-        ApplyLook(calendar, design.calendar);
+        calendar->ApplyLook(design.calendar);
         native = calendar;
         break;
       }

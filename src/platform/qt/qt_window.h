@@ -22,10 +22,6 @@ namespace dv::qt {
 
 class QtToolkit;
 
-// Installs the program's application style: the calendar's month arrows
-// are the program's own images (see ApplyLook), and item views activate on
-// a double click only.
-void UseProgramStyle();
 class QtWindow;
 
 // The top-level widget; forwards its events to the QtWindow.
