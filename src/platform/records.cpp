@@ -13,16 +13,44 @@ void Put32(std::array<std::uint8_t, N>& bytes, std::size_t offset, std::uint32_t
   }
 }
 
-template <std::size_t N>
-std::uint32_t Get32(const std::array<std::uint8_t, N>& bytes, std::size_t offset) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i) {
-    value |= static_cast<std::uint32_t>(bytes[offset + i]) << (8 * i);
-  }
-  return value;
+}  // namespace
+
+std::uint16_t Get16(std::span<const std::uint8_t> bytes, std::size_t offset) {
+  return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
 }
 
-}  // namespace
+std::uint32_t Get32(std::span<const std::uint8_t> bytes, std::size_t offset) {
+  return static_cast<std::uint32_t>(Get16(bytes, offset)) |
+         (static_cast<std::uint32_t>(Get16(bytes, offset + 2)) << 16);
+}
+
+std::span<const std::uint8_t> IconImage(std::span<const std::uint8_t> file, int size) {
+  constexpr std::size_t kHeader = 6;
+  constexpr std::size_t kEntry = 16;
+  if (file.size() < kHeader || Get16(file, 0) != 0 || Get16(file, 2) != 1 || Get16(file, 4) == 0) {
+    return {};
+  }
+  const std::size_t count = Get16(file, 4);
+  if (file.size() < kHeader + count * kEntry) return {};
+  // The entry's width byte: 0 stands for 256.
+  const auto width = [&](std::size_t entry) {
+    const int w = file[kHeader + entry * kEntry];
+    return w == 0 ? 256 : w;
+  };
+  std::size_t chosen = 0;
+  if (size > 0) {
+    for (std::size_t entry = 1; entry < count; ++entry) {
+      const int w = width(entry);
+      const int best = width(chosen);
+      const bool better = best < size ? w > best : (w >= size && w < best);
+      if (better) chosen = entry;
+    }
+  }
+  const std::uint32_t bytes = Get32(file, kHeader + chosen * kEntry + 8);
+  const std::uint32_t offset = Get32(file, kHeader + chosen * kEntry + 12);
+  if (bytes == 0 || offset > file.size() || bytes > file.size() - offset) return {};
+  return file.subspan(offset, bytes);
+}
 
 std::string TipField(const std::string& text) {
   std::string field = text.substr(0, kTipLength - 1);

@@ -1,13 +1,25 @@
 // The operating system's records that the program fills and hands over: the
 // tray icon's NOTIFYICONDATA and the editor start's STARTUPINFO and
-// PROCESS_INFORMATION, with their exact 8-bit-character byte forms.
+// PROCESS_INFORMATION, with their exact 8-bit-character byte forms; and the
+// icon file's directory, which the program reads.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace dv {
+
+// A little-endian number at `offset`; the bytes must hold it.
+std::uint16_t Get16(std::span<const std::uint8_t> bytes, std::size_t offset);
+std::uint32_t Get32(std::span<const std::uint8_t> bytes, std::size_t offset);
+
+// The image of an icon file (.ico) drawn for `size` px square or, failing
+// that, the smallest larger one, or the largest; with size 0, the first.
+// Empty when the file is no icon file or its directory is broken (no
+// images, too short, an image outside the file).
+std::span<const std::uint8_t> IconImage(std::span<const std::uint8_t> file, int size);
 
 constexpr std::uint32_t kNimAdd = 0;
 constexpr std::uint32_t kNimDelete = 2;

@@ -15,7 +15,9 @@ configure_file(${CMAKE_CURRENT_SOURCE_DIR}/src/platform/win32/dayvane.manifest.i
 # The toolkit on Win32 (also run through the toolkit contract tests).
 add_library(dayvane_win32_toolkit STATIC
   src/platform/win32/win32_calendar.cpp
+  src/platform/win32/win32_control.cpp
   src/platform/win32/win32_diary.cpp
+  src/platform/win32/win32_image.cpp
   src/platform/win32/win32_toolkit.cpp
   src/platform/win32/win32_window.cpp
   src/platform/win32/single_instance.cpp)

@@ -11,6 +11,7 @@ namespace dv::win32 {
 namespace {
 
 constexpr UINT_PTR kMidnightTimer = 0x4D4E;  // a number the control does not use
+constexpr UINT_PTR kSubclass = 1;
 constexpr UINT kMenuFirst = 1;
 constexpr COLORREF kTodayFrame = RGB(220, 0, 0);
 
@@ -45,16 +46,117 @@ diary::Date InMonth(int year, int month, int day) {
 
 }  // namespace
 
-CalendarView::CalendarView(HWND control, const ControlDesign& design, std::string folder)
-    : control_(control), design_(design), folder_(std::move(folder)) {
+CalendarView::CalendarView(HWND control, const ControlDesign& design, const std::string& folder,
+                           CalendarHost host)
+    : control_(control), design_(design), host_(std::move(host)), folder_(folder) {
+  SetWindowSubclass(control_, ControlProc, kSubclass, reinterpret_cast<DWORD_PTR>(this));
   ReadToday();
   ShowMonth(today_.year, today_.month);
+  Watch();
 }
 
 CalendarView::~CalendarView() {
+  if (folder_watch_ != nullptr) host_.wait(nullptr, nullptr);
+  // Usually gone already with its window.
+  if (IsWindow(control_)) RemoveWindowSubclass(control_, ControlProc, kSubclass);
   KillTimer(control_, kMidnightTimer);
   if (tip_ != nullptr) DestroyWindow(tip_);
   FreeFonts();
+}
+
+void CalendarView::Watch() {
+  folder_watch_ = std::make_unique<FolderWatch>(folder_.path());
+  if (folder_watch_->event() == nullptr) {
+    folder_watch_.reset();
+    return;
+  }
+  host_.wait(folder_watch_->event(), [this] {
+    const auto changes = folder_watch_->Take();
+    // Without names, the whole page is read again.
+    NotesChanged(changes ? &*changes : nullptr);
+  });
+  watched_ = true;
+  marks_read_ = false;
+  ReadMarks();
+}
+
+LRESULT CALLBACK CalendarView::ControlProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                           UINT_PTR /*id*/, DWORD_PTR data) {
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, ControlProc, kSubclass);
+    return DefSubclassProc(hwnd, message, wparam, lparam);
+  }
+  return reinterpret_cast<CalendarView*>(data)->ControlMessage(message, wparam, lparam);
+}
+
+LRESULT CalendarView::ControlMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_LBUTTONDOWN) {
+    double_click_pending_ = SecondPress(lparam);
+  } else if (message == WM_LBUTTONUP && double_click_pending_) {
+    double_click_pending_ = false;
+    host_.double_clicked();  // may destroy the calendar: nothing after it
+    return 0;
+  }
+  LRESULT result = 0;
+  if (Handle(message, wparam, lparam, result)) return result;
+  return DefSubclassProc(control_, message, wparam, lparam);
+}
+
+// Two presses on the same date within the double-click time and rectangle
+// make a double click. It is raised when the second press is released, with
+// the date selected by the presses.
+bool CalendarView::SecondPress(LPARAM lparam) {
+  const POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+  const std::optional<diary::Date> date = DateAt(point);
+  const LONG time = GetMessageTime();
+  const bool second =
+      date && have_first_click_ &&
+      static_cast<DWORD>(time - first_click_time_) <= GetDoubleClickTime() &&
+      std::abs(point.x - first_click_point_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+      std::abs(point.y - first_click_point_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2 &&
+      *date == first_click_date_;
+  have_first_click_ = date && !second;
+  if (have_first_click_) {
+    first_click_time_ = time;
+    first_click_point_ = point;
+    first_click_date_ = *date;
+  }
+  return second;
+}
+
+void CalendarView::WindowMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_SHOWWINDOW:
+      if (lparam == 0) Shown(wparam != FALSE);
+      break;
+    case WM_TIMECHANGE:
+    case WM_SETTINGCHANGE:
+      // The clock, the time zone or the user's week: today and the page.
+      ClockChanged();
+      break;
+    case WM_POWERBROADCAST:
+      if (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND) ClockChanged();
+      break;
+    default:
+      break;
+  }
+}
+
+void CalendarView::Shown(bool shown) {
+  shown_ = shown;
+  if (!shown_) HideTip();
+  // Unwatched, the folder may have changed while hidden.
+  if (!watched_) marks_read_ = false;
+  ReadToday();
+  ShowMonth(year_, month_);
+  ArmMidnight();
+}
+
+void CalendarView::ClockChanged() {
+  if (!shown_) return;
+  ReadToday();
+  ShowMonth(year_, month_);
+  ArmMidnight();
 }
 
 diary::Date CalendarView::Selected() const {
@@ -336,61 +438,69 @@ void CalendarView::Paint(HDC dc, const RECT& client) {
   const CalendarLook& look = design_.calendar;
   const MonthLayout layout = Layout();
   MakeFonts(layout);
-  const COLORREF back = Color(look.back_color);
-  const COLORREF lines = Color(look.grid_lines_color);
-  HBRUSH back_brush = CreateSolidBrush(back);
+  HBRUSH back_brush = CreateSolidBrush(Color(look.back_color));
   FillRect(dc, &client, back_brush);
   DeleteObject(back_brush);
   SetBkMode(dc, TRANSPARENT);
   HGDIOBJ old_font = SelectObject(dc, fonts_[0]);
+  if (look.show_title) PaintTitle(dc, layout);
+  if (look.show_days) PaintDayNames(dc, layout);
+  PaintDates(dc, layout);
+  PaintGrid(dc, layout);
+  SelectObject(dc, old_font);
+}
 
-  if (look.show_title) {
-    // The arrows: triangles in the title's colour.
-    HBRUSH arrow = CreateSolidBrush(Color(look.title_font_color));
-    HGDIOBJ old_brush = SelectObject(dc, arrow);
-    HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
-    for (const int direction : {-1, 1}) {
-      const Rect& r = direction < 0 ? layout.previous : layout.next;
-      if (r.width <= 0) continue;
-      const int cx = r.left + r.width / 2;
-      const int cy = r.top + r.height / 2;
-      const int half = std::max(2, layout.title_font / 3);
-      const int tip = direction * half;
-      const POINT points[3] = {{cx + tip, cy}, {cx - tip, cy - half}, {cx - tip, cy + half}};
-      Polygon(dc, points, 3);
-    }
-    SelectObject(dc, old_pen);
-    SelectObject(dc, old_brush);
-    DeleteObject(arrow);
-    // The month and the year, centred together.
-    SetTextColor(dc, Color(look.title_font_color));
-    const std::wstring month = LocaleText(static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + month_ - 1));
-    const std::wstring year = L"  " + std::to_wstring(year_);
-    SIZE month_size{};
-    SIZE year_size{};
-    GetTextExtentPoint32W(dc, month.c_str(), static_cast<int>(month.size()), &month_size);
-    GetTextExtentPoint32W(dc, year.c_str(), static_cast<int>(year.size()), &year_size);
-    const int left = layout.title.left + (layout.title.width - month_size.cx - year_size.cx) / 2;
-    const int top = layout.title.top + (layout.title.height - month_size.cy) / 2;
-    TextOutW(dc, left, top, month.c_str(), static_cast<int>(month.size()));
-    TextOutW(dc, left + month_size.cx, top, year.c_str(), static_cast<int>(year.size()));
-    month_text_ = {left, layout.title.top, left + month_size.cx, layout.title.bottom()};
-    year_text_ = {left + month_size.cx, layout.title.top, left + month_size.cx + year_size.cx,
-                  layout.title.bottom()};
+// The arrows, triangles in the title's colour, and the month and the year
+// centred together.
+void CalendarView::PaintTitle(HDC dc, const MonthLayout& layout) {
+  const CalendarLook& look = design_.calendar;
+  SelectObject(dc, fonts_[0]);
+  HBRUSH arrow = CreateSolidBrush(Color(look.title_font_color));
+  HGDIOBJ old_brush = SelectObject(dc, arrow);
+  HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
+  for (const int direction : {-1, 1}) {
+    const Rect& r = direction < 0 ? layout.previous : layout.next;
+    if (r.width <= 0) continue;
+    const int cx = r.left + r.width / 2;
+    const int cy = r.top + r.height / 2;
+    const int half = std::max(2, layout.title_font / 3);
+    const int tip = direction * half;
+    const POINT points[3] = {{cx + tip, cy}, {cx - tip, cy - half}, {cx - tip, cy + half}};
+    Polygon(dc, points, 3);
   }
+  SelectObject(dc, old_pen);
+  SelectObject(dc, old_brush);
+  DeleteObject(arrow);
+  SetTextColor(dc, Color(look.title_font_color));
+  const std::wstring month = LocaleText(static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + month_ - 1));
+  const std::wstring year = L"  " + std::to_wstring(year_);
+  SIZE month_size{};
+  SIZE year_size{};
+  GetTextExtentPoint32W(dc, month.c_str(), static_cast<int>(month.size()), &month_size);
+  GetTextExtentPoint32W(dc, year.c_str(), static_cast<int>(year.size()), &year_size);
+  const int left = layout.title.left + (layout.title.width - month_size.cx - year_size.cx) / 2;
+  const int top = layout.title.top + (layout.title.height - month_size.cy) / 2;
+  TextOutW(dc, left, top, month.c_str(), static_cast<int>(month.size()));
+  TextOutW(dc, left + month_size.cx, top, year.c_str(), static_cast<int>(year.size()));
+  month_text_ = {left, layout.title.top, left + month_size.cx, layout.title.bottom()};
+  year_text_ = {left + month_size.cx, layout.title.top, left + month_size.cx + year_size.cx,
+                layout.title.bottom()};
+}
 
-  if (look.show_days) {
-    SelectObject(dc, fonts_[1]);
-    SetTextColor(dc, Color(look.day_font_color));
-    for (int column = 0; column < 7; ++column) {
-      RECT r = ToRECT(layout.NameCell(column));
-      const int weekday = (first_day_ - 1 + column) % 7;  // 0 Monday
-      const std::wstring name = LocaleText(static_cast<LCTYPE>(LOCALE_SABBREVDAYNAME1 + weekday));
-      DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &r,
-                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    }
+void CalendarView::PaintDayNames(HDC dc, const MonthLayout& layout) {
+  SelectObject(dc, fonts_[1]);
+  SetTextColor(dc, Color(design_.calendar.day_font_color));
+  for (int column = 0; column < 7; ++column) {
+    RECT r = ToRECT(layout.NameCell(column));
+    const int weekday = (first_day_ - 1 + column) % 7;  // 0 Monday
+    const std::wstring name = LocaleText(static_cast<LCTYPE>(LOCALE_SABBREVDAYNAME1 + weekday));
+    DrawTextW(dc, name.c_str(), static_cast<int>(name.size()), &r,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
+}
 
+void CalendarView::PaintDates(HDC dc, const MonthLayout& layout) {
+  const CalendarLook& look = design_.calendar;
   const diary::Date selected = Selected();
   const bool focused = GetFocus() == control_;
   for (int i = 0; i < static_cast<int>(page_.size()); ++i) {
@@ -399,7 +509,8 @@ void CalendarView::Paint(HDC dc, const RECT& client) {
     RECT inner = r;
     InflateRect(&inner, -2, -2);
     ++inner.left, ++inner.top;  // inside the grid lines
-    COLORREF text = date.month == month_ ? Color(look.grid_font_color) : lines;
+    COLORREF text =
+        date.month == month_ ? Color(look.grid_font_color) : Color(look.grid_lines_color);
     if (date == selected) {
       FillRect(dc, &inner, GetSysColorBrush(COLOR_HIGHLIGHT));
       text = GetSysColor(COLOR_HIGHLIGHTTEXT);
@@ -422,9 +533,12 @@ void CalendarView::Paint(HDC dc, const RECT& client) {
     DrawTextW(dc, day.c_str(), static_cast<int>(day.size()), &r,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
+}
 
-  // The grid lines: round every cell of the day names and the dates.
-  HPEN pen = CreatePen(PS_SOLID, 1, lines);
+// The grid lines: round every cell of the day names and the dates.
+void CalendarView::PaintGrid(HDC dc, const MonthLayout& layout) {
+  const CalendarLook& look = design_.calendar;
+  HPEN pen = CreatePen(PS_SOLID, 1, Color(look.grid_lines_color));
   HGDIOBJ old_pen = SelectObject(dc, pen);
   const auto line = [dc](int x0, int y0, int x1, int y1) {
     MoveToEx(dc, x0, y0, nullptr);
@@ -450,30 +564,53 @@ void CalendarView::Paint(HDC dc, const RECT& client) {
   }
   SelectObject(dc, old_pen);
   DeleteObject(pen);
-  SelectObject(dc, old_font);
+}
+
+// Drawn off screen first, so that nothing flickers.
+void CalendarView::PaintBuffered() {
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(control_, &paint);
+  RECT client{};
+  GetClientRect(control_, &client);
+  HDC memory = CreateCompatibleDC(dc);
+  HBITMAP bitmap =
+      CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  Paint(memory, client);
+  BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  EndPaint(control_, &paint);
+}
+
+void CalendarView::MouseMoved(POINT point) {
+  const int cell = Layout().CellAt(point.x, point.y);
+  if (cell != hover_cell_) {
+    HideTip();
+    hover_cell_ = cell;
+  }
+  if (!tip_shown_) {
+    // The tip comes when the pointer rests.
+    TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_HOVER | TME_LEAVE, control_, HOVER_DEFAULT};
+    TrackMouseEvent(&track);
+  }
+}
+
+void CalendarView::Hovered(POINT point) {
+  const int cell = Layout().CellAt(point.x, point.y);
+  ClientToScreen(control_, &point);
+  point.y += GetSystemMetrics(SM_CYCURSOR) / 2;
+  hover_cell_ = cell;
+  ShowTip(cell, point);
 }
 
 bool CalendarView::Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   result = 0;
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint{};
-      HDC dc = BeginPaint(control_, &paint);
-      RECT client{};
-      GetClientRect(control_, &client);
-      // Drawn off screen first, so that nothing flickers.
-      HDC memory = CreateCompatibleDC(dc);
-      HBITMAP bitmap =
-          CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
-      HGDIOBJ old = SelectObject(memory, bitmap);
-      Paint(memory, client);
-      BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-      SelectObject(memory, old);
-      DeleteObject(bitmap);
-      DeleteDC(memory);
-      EndPaint(control_, &paint);
+    case WM_PAINT:
+      PaintBuffered();
       return true;
-    }
     case WM_ERASEBKGND:
       result = 1;
       return true;
@@ -489,30 +626,12 @@ bool CalendarView::Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& r
     case WM_GETDLGCODE:
       result = DLGC_WANTARROWS;
       return true;
-    case WM_MOUSEMOVE: {
-      const POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      const int cell = Layout().CellAt(point.x, point.y);
-      if (cell != hover_cell_) {
-        HideTip();
-        hover_cell_ = cell;
-      }
-      if (!tip_shown_) {
-        // The tip comes when the pointer rests.
-        TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_HOVER | TME_LEAVE, control_,
-                              HOVER_DEFAULT};
-        TrackMouseEvent(&track);
-      }
+    case WM_MOUSEMOVE:
+      MouseMoved({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
       return true;
-    }
-    case WM_MOUSEHOVER: {
-      POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      const int cell = Layout().CellAt(at.x, at.y);
-      ClientToScreen(control_, &at);
-      at.y += GetSystemMetrics(SM_CYCURSOR) / 2;
-      hover_cell_ = cell;
-      ShowTip(cell, at);
+    case WM_MOUSEHOVER:
+      Hovered({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
       return true;
-    }
     case WM_MOUSELEAVE:
     case WM_KILLFOCUS:
       HideTip();
@@ -528,29 +647,6 @@ bool CalendarView::Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& r
       ReadToday();
       ArmMidnight();
       InvalidateRect(control_, nullptr, FALSE);
-      return true;
-    case kCalendarShown:
-      shown_ = wparam != FALSE;
-      if (!shown_) HideTip();
-      // Unwatched, the folder may have changed while hidden.
-      if (!watched_) marks_read_ = false;
-      ReadToday();
-      ShowMonth(year_, month_);
-      ArmMidnight();
-      return true;
-    case kCalendarWatched:
-      watched_ = wparam != FALSE;
-      marks_read_ = false;
-      ReadMarks();
-      return true;
-    case kCalendarNotesChanged:
-      NotesChanged(reinterpret_cast<const std::vector<diary::FolderChange>*>(lparam));
-      return true;
-    case kCalendarClockChanged:
-      if (!shown_) return true;
-      ReadToday();
-      ShowMonth(year_, month_);
-      ArmMidnight();
       return true;
     default:
       return false;

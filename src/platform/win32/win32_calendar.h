@@ -2,11 +2,16 @@
 // control: the designed colours and fonts, grid lines, a page that fills
 // the control at any size, the days with notes in bold, today framed in
 // red, and a tip on the date under the pointer or the selected one. The
-// common control keeps the selected date; clicks, keys and painting are
-// answered here.
+// common control keeps the selected date; clicks (double clicks included),
+// keys and painting are answered here. The notes folder is watched from the
+// start, hidden or shown: the watch names the files that change, so that
+// the page's marks are kept without reading the folder again, and a show
+// costs no read.
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,27 +24,25 @@
 
 namespace dv::win32 {
 
-// Sent to the calendar by its window: shown or hidden (wparam), the notes
-// folder changed (lparam: the changes, a std::vector<diary::FolderChange>;
-// null when they are not known), the clock or the user's settings changed,
-// the folder is watched from now on (wparam TRUE) or no longer. While
-// watched, the page's marks are read once and kept current, shown or
-// hidden, so that a show reads nothing; unwatched, they are read at each
-// show.
-constexpr UINT kCalendarShown = WM_APP + 20;
-constexpr UINT kCalendarNotesChanged = WM_APP + 21;
-constexpr UINT kCalendarClockChanged = WM_APP + 22;
-constexpr UINT kCalendarWatched = WM_APP + 23;
+// What the calendar asks of the window it is in.
+struct CalendarHost {
+  // Calls `signalled` whenever `event` is signalled; a null event ends that.
+  std::function<void(HANDLE event, std::function<void()> signalled)> wait;
+  // A date was double-clicked. The calendar may be destroyed by it.
+  std::function<void()> double_clicked;
+};
 
 class CalendarView {
  public:
-  CalendarView(HWND control, const ControlDesign& design, std::string folder);
+  CalendarView(HWND control, const ControlDesign& design, const std::string& folder,
+               CalendarHost host);
   ~CalendarView();
   CalendarView(const CalendarView&) = delete;
   CalendarView& operator=(const CalendarView&) = delete;
 
-  // Answers a message of the control; false leaves it to the control.
-  bool Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  // A message of the calendar's top-level window: shown or hidden, the
+  // clock, the time zone or the user's settings changed, the system resumed.
+  void WindowMessage(UINT message, WPARAM wparam, LPARAM lparam);
   // The date under a point of the control; none off the dates.
   std::optional<diary::Date> DateAt(POINT point) const;
   // Selects a date and, unless told not to, shows its month.
@@ -48,6 +51,23 @@ class CalendarView {
 
  private:
   enum class Part { None, Previous, Next, Month, Year, Date };
+  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+                                      UINT_PTR id, DWORD_PTR data);
+  LRESULT ControlMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // Answers a message of the control; false leaves it to the control.
+  bool Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  // Whether a press completes a double click (the control has no CS_DBLCLKS).
+  bool SecondPress(LPARAM lparam);
+  void Watch();
+  void Shown(bool shown);
+  void ClockChanged();
+  void PaintBuffered();
+  void PaintTitle(HDC dc, const MonthLayout& layout);
+  void PaintDayNames(HDC dc, const MonthLayout& layout);
+  void PaintDates(HDC dc, const MonthLayout& layout);
+  void PaintGrid(HDC dc, const MonthLayout& layout);
+  void MouseMoved(POINT point);
+  void Hovered(POINT point);
   Part PartAt(POINT point) const;
   MonthLayout Layout() const;
   void Paint(HDC dc, const RECT& client);
@@ -66,7 +86,9 @@ class CalendarView {
 
   HWND control_;
   const ControlDesign& design_;
+  CalendarHost host_;
   Win32NoteFolder folder_;
+  std::unique_ptr<FolderWatch> folder_watch_;
   bool shown_ = false;
   int year_ = 2000;  // the month shown
   int month_ = 1;
@@ -74,7 +96,7 @@ class CalendarView {
   std::vector<diary::Date> page_;
   std::vector<bool> marks_;
   bool marks_read_ = false;  // marks_ are those of page_ as the folder is
-  bool watched_ = false;     // the window's watch on the folder reports here
+  bool watched_ = false;     // the folder watch reports the changes
   diary::Date today_;
   // Where the title's month and year were drawn, for the selectors.
   RECT month_text_{};
@@ -85,6 +107,12 @@ class CalendarView {
   HWND tip_ = nullptr;
   int hover_cell_ = -1;
   bool tip_shown_ = false;
+  // The first press of a double click.
+  bool have_first_click_ = false;
+  LONG first_click_time_ = 0;
+  POINT first_click_point_{};
+  diary::Date first_click_date_;
+  bool double_click_pending_ = false;
 };
 
 }  // namespace dv::win32

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/errors.h"
 #include "platform/screen.h"
 #include "platform/trace.h"
-#include "platform/win32/win32_diary.h"
+#include "platform/win32/win32_image.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_toolkit.h"
 
@@ -17,51 +16,7 @@ namespace dv::win32 {
 namespace {
 
 constexpr const char* kFormClass = "DayvaneForm";
-constexpr const char* kPictureClass = "DayvanePicture";
 constexpr UINT kFirstCommand = 100;
-constexpr UINT_PTR kCalendarSubclass = 1;
-
-std::uint16_t Get16(Bytes bytes, std::size_t offset) {
-  return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
-std::uint32_t Get32(Bytes bytes, std::size_t offset) {
-  return static_cast<std::uint32_t>(Get16(bytes, offset)) |
-         (static_cast<std::uint32_t>(Get16(bytes, offset + 2)) << 16);
-}
-
-// An icon from an icon file's bytes: the image drawn for `size` px (square)
-// or, failing that, the smallest larger one, or the largest, scaled to
-// `size`. With size 0, the first image at its own size.
-HICON IconFromFile(Bytes file, int size = 0) {
-  constexpr std::size_t kHeader = 6;
-  constexpr std::size_t kEntry = 16;
-  if (file.size() < kHeader || Get16(file, 2) != 1 || Get16(file, 4) == 0) return nullptr;
-  const std::size_t count = Get16(file, 4);
-  if (file.size() < kHeader + count * kEntry) return nullptr;
-  // The entry's width byte: 0 stands for 256.
-  const auto width = [&](std::size_t entry) {
-    const int w = file[kHeader + entry * kEntry];
-    return w == 0 ? 256 : w;
-  };
-  std::size_t chosen = 0;
-  if (size > 0) {
-    for (std::size_t entry = 1; entry < count; ++entry) {
-      const int w = width(entry);
-      const int best = width(chosen);
-      const bool better = best < size ? w > best : (w >= size && w < best);
-      if (better) chosen = entry;
-    }
-  }
-  const std::uint32_t bytes = Get32(file, kHeader + chosen * kEntry + 8);
-  const std::uint32_t offset = Get32(file, kHeader + chosen * kEntry + 12);
-  if (offset > file.size() || bytes > file.size() - offset) return nullptr;
-  // The image data is read in place: copy it to an aligned buffer first.
-  std::vector<std::uint32_t> image((bytes + 3) / 4);
-  std::memcpy(image.data(), file.data() + offset, bytes);
-  return CreateIconFromResourceEx(reinterpret_cast<PBYTE>(image.data()), bytes, TRUE, 0x00030000,
-                                  size, size, LR_DEFAULTCOLOR);
-}
 
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 
@@ -99,134 +54,6 @@ int WindowDpi(HWND hwnd) {
 
 }  // namespace
 
-// ---------------------------------------------------------------------------
-// Controls
-
-Win32Control::Win32Control(Win32Window& window, const ControlDesign& design, HWND native)
-    : PlacedControl(design), window_(window), native_(native) {
-  if (IsCalendar()) {
-    view_ = std::make_unique<CalendarView>(native_, design, window.toolkit().App().Path);
-    SetWindowSubclass(native_, CalendarProc, kCalendarSubclass, reinterpret_cast<DWORD_PTR>(this));
-  } else if (design.kind == ControlKind::PictureBox) {
-    SetWindowLongPtrA(native_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  Place();
-}
-
-Win32Control::~Win32Control() {
-  // Usually gone already with its window.
-  if (!IsWindow(native_)) return;
-  if (IsCalendar()) {
-    RemoveWindowSubclass(native_, CalendarProc, kCalendarSubclass);
-  } else if (design().kind == ControlKind::PictureBox) {
-    SetWindowLongPtrA(native_, GWLP_USERDATA, 0);
-  }
-}
-
-void Win32Control::RegisterClasses(HINSTANCE instance) {
-  WNDCLASSEXA cls{};
-  cls.cbSize = sizeof(cls);
-  cls.lpfnWndProc = PictureProc;
-  cls.hInstance = instance;
-  cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  cls.lpszClassName = kPictureClass;
-  RegisterClassExA(&cls);
-}
-
-std::uint32_t Win32Control::hWnd() const {
-  if (!IsCalendar() && design().kind != ControlKind::PictureBox) return Control::hWnd();
-  return Handle32(native_);
-}
-
-SYSTEMTIME Win32Control::Selected() const {
-  if (!IsCalendar()) Raise(ErrorKind::MemberNotSupported);
-  SYSTEMTIME selected{};
-  SendMessageA(native_, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&selected));
-  return selected;
-}
-
-void Win32Control::Today() {
-  if (!IsCalendar()) Control::Today();
-  SYSTEMTIME today{};
-  GetLocalTime(&today);
-  view_->Select({today.wYear, today.wMonth, today.wDay});
-}
-
-void Win32Control::SelectDate(int year, int month, int day) {
-  if (!IsCalendar()) Control::SelectDate(year, month, day);
-  view_->Select({year, month, day});
-}
-
-double Win32Control::Year() const { return Selected().wYear; }
-double Win32Control::Month() const { return Selected().wMonth; }
-double Win32Control::Day() const { return Selected().wDay; }
-
-void Win32Control::Place() {
-  const Rect r = PixelRect(Left(), Top(), Width(), Height(), window_.tpp());
-  MoveWindow(native_, r.left, r.top, r.width, r.height, TRUE);
-}
-
-LRESULT CALLBACK Win32Control::PictureProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* control = reinterpret_cast<Win32Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (control != nullptr && message == WM_MOUSEMOVE) {
-    // Also the shell's tray callback: its message number arrives as X.
-    const int button = ((wparam & MK_LBUTTON) != 0 ? 1 : 0) | ((wparam & MK_RBUTTON) != 0 ? 2 : 0) |
-                       ((wparam & MK_MBUTTON) != 0 ? 4 : 0);
-    const int shift = ((wparam & MK_SHIFT) != 0 ? 1 : 0) | ((wparam & MK_CONTROL) != 0 ? 2 : 0);
-    Win32Toolkit& toolkit = control->window().toolkit();
-    const Single x = static_cast<Single>(GET_X_LPARAM(lparam)) * toolkit.TwipsPerPixelX();
-    const Single y = static_cast<Single>(GET_Y_LPARAM(lparam)) * toolkit.TwipsPerPixelY();
-    control->window().RaiseMouseMove(*control, button, shift, x, y);
-    return 0;
-  }
-  return DefWindowProcA(hwnd, message, wparam, lparam);
-}
-
-LRESULT CALLBACK Win32Control::CalendarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-                                            UINT_PTR /*id*/, DWORD_PTR data) {
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, CalendarProc, kCalendarSubclass);
-    return DefSubclassProc(hwnd, message, wparam, lparam);
-  }
-  return reinterpret_cast<Win32Control*>(data)->CalendarMessage(message, wparam, lparam);
-}
-
-// The month calendar never reports double clicks (its class has no
-// CS_DBLCLKS): two presses on the same date within the double-click time
-// and rectangle make one. It is raised when the second press is released,
-// with the date selected by the presses.
-LRESULT Win32Control::CalendarMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_LBUTTONDOWN) {
-    const POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-    const std::optional<diary::Date> date = view_->DateAt(point);
-    const LONG time = GetMessageTime();
-    const bool second =
-        date && have_first_click_ &&
-        static_cast<DWORD>(time - first_click_time_) <= GetDoubleClickTime() &&
-        std::abs(point.x - first_click_point_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
-        std::abs(point.y - first_click_point_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2 &&
-        *date == first_click_date_;
-    double_click_pending_ = second;
-    have_first_click_ = date && !second;
-    if (have_first_click_) {
-      first_click_time_ = time;
-      first_click_point_ = point;
-      first_click_date_ = *date;
-    }
-  } else if (message == WM_LBUTTONUP && double_click_pending_) {
-    double_click_pending_ = false;
-    window_.RaiseDblClick(*this);  // may destroy the control: nothing after it
-    return 0;
-  }
-  LRESULT result = 0;
-  if (view_->Handle(message, wparam, lparam, result)) return result;
-  return DefSubclassProc(native_, message, wparam, lparam);
-}
-
-// ---------------------------------------------------------------------------
-// Windows
-
 void Win32Window::RegisterClasses(HINSTANCE instance) {
   WNDCLASSEXA cls{};
   cls.cbSize = sizeof(cls);
@@ -243,9 +70,11 @@ void Win32Window::RegisterClasses(HINSTANCE instance) {
 }
 
 Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, WindowOwner& owner)
-    : Window(&owner), toolkit_(toolkit), design_(design), tpp_(toolkit.TwipsPerPixelX()) {
-  // Built at the screen's resolution; once the window exists, it takes
-  // that of the monitor it is on.
+    : Window(&owner),
+      toolkit_(toolkit),
+      design_(design),
+      tpp_(toolkit.TwipsPerPixelX()),
+      picture_(design.picture) {
   if (design.border == Border::None) {
     style_ = WS_POPUP | WS_CLIPCHILDREN;
   } else {
@@ -255,88 +84,58 @@ Win32Window::Win32Window(Win32Toolkit& toolkit, const FormDesign& design, Window
     if (design.max_button) style_ |= WS_MAXIMIZEBOX;
   }
   if (!design.menus.empty()) BuildMenus();
+  CreateNative();
+  if (!design.icon.empty()) SetIcons();
+  BuildControls();
+  ready_ = true;
+}
 
-  int client_width = TwipsToPixels(design.client_width, tpp_);
-  int client_height = TwipsToPixels(design.client_height, tpp_);
-  RECT outer{0, 0, client_width, client_height};
+// Built at the screen's resolution; once the window exists, it takes that
+// of the monitor it is on, and its client area the designed size there.
+void Win32Window::CreateNative() {
+  RECT outer{0, 0, TwipsToPixels(design_.client_width, tpp_),
+             TwipsToPixels(design_.client_height, tpp_)};
   AdjustWindowRectEx(&outer, style_, menu_bar_ != nullptr, ex_style_);
   const int width = outer.right - outer.left;
   const int height = outer.bottom - outer.top;
   int left = 0;
   int top = 0;
-  if (design.centred) {
+  if (design_.centred) {
     left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   }
-  hwnd_ = CreateWindowExA(ex_style_, kFormClass, toolkit.ToAnsi(design.caption).c_str(), style_,
-                          left, top, width, height, nullptr, menu_bar_, toolkit.instance(), this);
+  hwnd_ = CreateWindowExA(ex_style_, kFormClass, toolkit_.ToAnsi(design_.caption).c_str(), style_,
+                          left, top, width, height, nullptr, menu_bar_, toolkit_.instance(), this);
   if (hwnd_ == nullptr) {
     Raise(ErrorKind::InvalidProcedureCall,
-          "window " + design.name + ": " + SystemErrorText(GetLastError()));
+          "window " + design_.name + ": " + SystemErrorText(GetLastError()));
   }
   dpi_ = WindowDpi(hwnd_);
   tpp_ = TwipsPerPixelAt(dpi_);
-  client_width = TwipsToPixels(design.client_width, tpp_);
-  client_height = TwipsToPixels(design.client_height, tpp_);
   // A menu bar that wraps takes more room than AdjustWindowRectEx allows,
-  // and the monitor's resolution may differ from the screen's: the client
-  // area gets its designed size all the same.
+  // and the monitor's resolution may differ from the screen's.
   RECT client{};
   GetClientRect(hwnd_, &client);
-  const int more_width = client_width - client.right;
-  const int more_height = client_height - client.bottom;
+  const int more_width = TwipsToPixels(design_.client_width, tpp_) - client.right;
+  const int more_height = TwipsToPixels(design_.client_height, tpp_) - client.bottom;
   if (more_width != 0 || more_height != 0) {
     SetWindowPos(hwnd_, nullptr, 0, 0, width + more_width, height + more_height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-
-  if (!design.icon.empty()) {
-    // The window's icon is the big one; the title bar, the task bar's small
-    // buttons and the tray (see NativeNotifyIcon) take the one drawn small.
-    icon_ = IconFromFile(design.icon, GetSystemMetrics(SM_CXICON));
-    small_icon_ = IconFromFile(design.icon, GetSystemMetrics(SM_CXSMICON));
-    if (icon_ != nullptr) {
-      SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    }
-    if (small_icon_ != nullptr) {
-      SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
-    }
-  }
-  // The bitmap file without its 14-byte file header: the header and the bits.
-  constexpr std::size_t kFileHeader = 14;
-  if (design.picture.size() > kFileHeader + sizeof(BITMAPINFOHEADER) &&
-      Get32(design.picture, 10) >= kFileHeader &&
-      Get32(design.picture, 10) < design.picture.size()) {
-    picture_.assign(design.picture.begin() + kFileHeader, design.picture.end());
-  }
-  BuildControls();
-  if (calendar_ != nullptr) WatchNotes();
-  ready_ = true;
 }
 
-// The notes folder is watched from the start, hidden or shown: the watch
-// names the files that change, so that the calendar keeps its page's marks
-// without reading the folder again, and a show costs no read.
-void Win32Window::WatchNotes() {
-  folder_watch_ = std::make_unique<FolderWatch>(toolkit_.App().Path);
-  if (folder_watch_->event() == nullptr) {
-    folder_watch_.reset();
-    return;
+// The window's icon is the big one; the title bar, the task bar's small
+// buttons and the tray (see NativeNotifyIcon) take the one drawn small.
+void Win32Window::SetIcons() {
+  icon_ = IconFromFile(design_.icon, GetSystemMetrics(SM_CXICON));
+  small_icon_ = IconFromFile(design_.icon, GetSystemMetrics(SM_CXSMICON));
+  if (icon_ != nullptr) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  if (small_icon_ != nullptr) {
+    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
   }
-  toolkit_.SetWaitHandle(folder_watch_->event(), [this] {
-    const auto changes = folder_watch_->Take();
-    // Without names, the whole page is read again.
-    SendMessageW(calendar_, kCalendarNotesChanged, 0,
-                 changes ? reinterpret_cast<LPARAM>(&*changes) : 0);
-  });
-  SendMessageW(calendar_, kCalendarWatched, TRUE, 0);
 }
 
 Win32Window::~Win32Window() {
-  if (folder_watch_ != nullptr) {
-    toolkit_.SetWaitHandle(nullptr, nullptr);
-    folder_watch_.reset();
-  }
   *alive_ = false;
   SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   DestroyWindow(hwnd_);  // its children and its menu bar with it
@@ -426,10 +225,9 @@ void Win32Window::BuildControls() {
         });
         continue;
       case ControlKind::Calendar: {
-        native = child(MONTHCAL_CLASSA, WS_VISIBLE | WS_TABSTOP | MCS_NOTODAY, "");
-        calendar_ = native;
         // The program draws it, days with notes in bold (CalendarView):
         // the control keeps the date.
+        native = child(MONTHCAL_CLASSA, WS_VISIBLE | WS_TABSTOP | MCS_NOTODAY, "");
         break;
       }
       case ControlKind::Label: {
@@ -449,10 +247,11 @@ void Win32Window::BuildControls() {
       case ControlKind::PictureBox:
       case ControlKind::Line:
       case ControlKind::Menu:
-        native = child(kPictureClass, design.drawn ? WS_VISIBLE : 0, "");
+        native = child(Win32Control::kPictureClass, design.drawn ? WS_VISIBLE : 0, "");
         break;
     }
     auto control = std::make_unique<Win32Control>(*this, design, native);
+    if (control->view_ != nullptr) calendar_ = control->view_.get();
     placed_.push_back(control.get());
     AddControl(std::move(control), design.name, design.index);
   }
@@ -474,23 +273,8 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
 // Every notification may unload and so destroy this window: each case
 // returns straight after raising one.
 LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (calendar_ != nullptr) calendar_->WindowMessage(message, wparam, lparam);
   switch (message) {
-    case WM_SHOWWINDOW:
-      if (calendar_ != nullptr && lparam == 0) {
-        SendMessageW(calendar_, kCalendarShown, wparam != FALSE ? TRUE : FALSE, 0);
-      }
-      break;
-    case WM_TIMECHANGE:
-    case WM_SETTINGCHANGE:
-      // The clock, the time zone or the user's week: the calendar's today.
-      if (calendar_ != nullptr) SendMessageW(calendar_, kCalendarClockChanged, 0, 0);
-      break;
-    case WM_POWERBROADCAST:
-      if (calendar_ != nullptr &&
-          (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND)) {
-        SendMessageW(calendar_, kCalendarClockChanged, 0, 0);
-      }
-      break;
     case WM_SIZE:
       ++size_messages_;
       if (ready_) RaiseResize();
@@ -539,20 +323,11 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 void Win32Window::Paint() {
   PAINTSTRUCT paint{};
   HDC dc = BeginPaint(hwnd_, &paint);
-  const auto* info = reinterpret_cast<const BITMAPINFO*>(picture_.data());
-  const std::uint32_t bits_offset = Get32(design_.picture, 10) - 14;
-  const LONG width = info->bmiHeader.biWidth;
-  const LONG height = std::abs(info->bmiHeader.biHeight);
-  // Drawn over the whole client area: at another resolution than 96 dpi the
+  // Over the whole client area: at another resolution than 96 dpi the
   // window's twips are more or fewer pixels than the picture has.
   RECT client{};
   GetClientRect(hwnd_, &client);
-  if (client.right != width || client.bottom != height) {
-    SetStretchBltMode(dc, HALFTONE);
-    SetBrushOrgEx(dc, 0, 0, nullptr);
-  }
-  StretchDIBits(dc, 0, 0, client.right, client.bottom, 0, 0, width, height,
-                picture_.data() + bits_offset, info, DIB_RGB_COLORS, SRCCOPY);
+  picture_.Draw(dc, client);
   EndPaint(hwnd_, &paint);
 }
 

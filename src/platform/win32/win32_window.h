@@ -12,6 +12,7 @@
 
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_calendar.h"
+#include "platform/win32/win32_image.h"
 #include "platform/window.h"
 
 namespace dv::win32 {
@@ -34,28 +35,20 @@ class Win32Control : public PlacedControl {
   Win32Window& window() const { return window_; }
   // Registers the window classes of the controls that are ours.
   static void RegisterClasses(HINSTANCE instance);
+  static constexpr const char* kPictureClass = "DayvanePicture";
 
  protected:
   void Place() override;
 
  private:
   static LRESULT CALLBACK PictureProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK CalendarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
-                                       UINT_PTR id, DWORD_PTR data);
   SYSTEMTIME Selected() const;
-  LRESULT CalendarMessage(UINT message, WPARAM wparam, LPARAM lparam);
   bool IsCalendar() const { return design().kind == ControlKind::Calendar; }
   friend class Win32Window;  // places its controls again when its resolution changes
 
   Win32Window& window_;
   HWND native_;
   std::unique_ptr<CalendarView> view_;  // the calendar's drawing, for a calendar
-  // The calendar's double-click detection: the first click on a date.
-  bool have_first_click_ = false;
-  LONG first_click_time_ = 0;
-  POINT first_click_point_{};
-  diary::Date first_click_date_;
-  bool double_click_pending_ = false;
 };
 
 class Win32Window : public Window {
@@ -93,6 +86,8 @@ class Win32Window : public Window {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void CreateNative();
+  void SetIcons();
   void BuildMenus();
   void BuildControls();
   // Sets a control's font, and again whenever the window's resolution changes.
@@ -128,7 +123,7 @@ class Win32Window : public Window {
   std::vector<std::pair<HWND, Font>> font_users_;
   // The controls, owned by the window.
   std::vector<Win32Control*> placed_;
-  std::vector<std::uint8_t> picture_;  // the background bitmap file, when there is one
+  Picture picture_;  // the background picture, when there is one
   DWORD style_ = 0;
   DWORD ex_style_ = 0;
   // The state the program gave the window while it is hidden.
@@ -137,10 +132,8 @@ class Win32Window : public Window {
   bool ready_ = false;
   bool shown_once_ = false;
   int size_messages_ = 0;
-  // The calendar's notes folder, watched while the window lives.
-  HWND calendar_ = nullptr;
-  std::unique_ptr<FolderWatch> folder_watch_;
-  void WatchNotes();
+  // The calendar, told of the window's messages.
+  CalendarView* calendar_ = nullptr;
   // False once the window is destroyed: a notification may destroy it.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
