@@ -1,5 +1,5 @@
-// The committed artwork files: formats, sizes, the program icon's layout and
-// the logo's glyph.
+// The artwork files: an image for each size, the standard palette, what each
+// image shows, and the program's reading of icon files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/records.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -21,21 +23,13 @@ Bytes Read(const std::string& name) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::uint32_t U32(const Bytes& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
-         (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-std::uint16_t U16(const Bytes& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
 // One 4-bit image of an icon file (its directory entry `entry`) read into
 // colour indices and opacity, top row first.
 struct Icon {
   explicit Icon(const Bytes& file, int entry = 0)
       : bytes(file),
         size(file[6 + 16 * static_cast<std::size_t>(entry)]),
-        at(U32(file, 6 + 16 * static_cast<std::size_t>(entry) + 12)),
+        at(dv::Get32(file, 6 + 16 * static_cast<std::size_t>(entry) + 12)),
         colour_stride((size * 4 + 31) / 32 * 4),
         mask_stride((size + 31) / 32 * 4) {}
   int Index(int x, int y) const {
@@ -79,48 +73,15 @@ void ExpectImage(const Bytes& file, int entry, int size) {
   EXPECT_EQ(file[e], size);
   EXPECT_EQ(file[e + 1], size);
   EXPECT_EQ(file[e + 2], 16);
-  EXPECT_EQ(U16(file, e + 6), 4);
-  ASSERT_EQ(U32(file, e + 8), icon.ImageSize()) << size;
+  EXPECT_EQ(dv::Get16(file, e + 6), 4);
+  ASSERT_EQ(dv::Get32(file, e + 8), icon.ImageSize()) << size;
   ASSERT_LE(icon.at + icon.ImageSize(), file.size()) << size;
-  EXPECT_EQ(U32(file, icon.at), 40U);
-  EXPECT_EQ(U32(file, icon.at + 4), static_cast<std::uint32_t>(size));
-  EXPECT_EQ(U32(file, icon.at + 8), 2U * size);
-  EXPECT_EQ(U16(file, icon.at + 14), 4);
-  EXPECT_EQ(U32(file, icon.at + 16), 0U);
+  EXPECT_EQ(dv::Get32(file, icon.at), 40U);
+  EXPECT_EQ(dv::Get32(file, icon.at + 4), static_cast<std::uint32_t>(size));
+  EXPECT_EQ(dv::Get32(file, icon.at + 8), 2U * size);
+  EXPECT_EQ(dv::Get16(file, icon.at + 14), 4);
+  EXPECT_EQ(dv::Get32(file, icon.at + 16), 0U);
   ExpectStandardPalette(icon);
-}
-
-// A file of one 32 x 32 image: 766 bytes.
-void ExpectIconContainer(const Bytes& file) {
-  ASSERT_EQ(file.size(), 766U);
-  EXPECT_EQ(U16(file, 0), 0);
-  EXPECT_EQ(U16(file, 2), 1);
-  EXPECT_EQ(U16(file, 4), 1);
-  EXPECT_EQ(U32(file, 18), 22U);
-  ExpectImage(file, 0, 32);
-}
-
-// The 32 px image of the program icon: the designed calendar sheet, pixel
-// for pixel.
-void ExpectDesignedSheet(const Icon& icon) {
-  int navy = 0;
-  for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 32; ++x) {
-      ASSERT_TRUE(icon.Opaque(x, y)) << x << "," << y;
-      const std::uint32_t colour = icon.ColourAt(x, y);
-      if (y < 11) {
-        EXPECT_TRUE(colour == 0xC0C0C0 || colour == 0x000080) << x << "," << y;
-        navy += colour == 0x000080;
-        continue;
-      }
-      // Cells 4 x 3 with 2-pixel gaps; margins 2 left, right, bottom, 1 top.
-      const int gx = x - 2;
-      const int gy = y - 12;
-      const bool cell = gx >= 0 && gx < 28 && gx % 6 < 4 && gy >= 0 && gy < 18 && gy % 5 < 3;
-      EXPECT_EQ(colour, cell ? 0x0000FFU : 0x000000U) << x << "," << y;
-    }
-  }
-  EXPECT_GT(navy, 30);
 }
 
 // Runs of `colour` along row `line`, or down column `line` (`down`).
@@ -148,39 +109,33 @@ int LetterRuns(const Icon& icon, int header) {
   return runs;
 }
 
-TEST(Artwork, ProgramIconHoldsTheDesignAndImagesDrawnForEachSize) {
+// The program icon has an image drawn for each size the system asks for,
+// and the program's reading of its directory picks that image.
+TEST(Artwork, ProgramIconHasAnImageForEachSizeThatTheProgramPicks) {
   const Bytes file = Read("dayvane.ico");
   ASSERT_GE(file.size(), 6U + 5 * 16);
-  EXPECT_EQ(U16(file, 0), 0);
-  EXPECT_EQ(U16(file, 2), 1);
-  ASSERT_EQ(U16(file, 4), 5);
-  const int sizes[] = {32, 16, 20, 24, 48};
+  ASSERT_EQ(dv::Get16(file, 4), 5);
+  const int sizes[] = {32, 16, 20, 24, 48};  // the designed one first
   std::size_t end = 6 + 5 * 16;
   for (int entry = 0; entry < 5; ++entry) {
     ExpectImage(file, entry, sizes[entry]);
     const Icon icon(file, entry);
     EXPECT_EQ(icon.at, end) << "the images one after the other, in directory order";
     end = icon.at + icon.ImageSize();
+    const auto picked = dv::IconImage(file, sizes[entry]);
+    EXPECT_EQ(picked.data(), file.data() + icon.at) << sizes[entry];
+    EXPECT_EQ(picked.size(), icon.ImageSize()) << sizes[entry];
   }
   EXPECT_EQ(end, file.size());
+  // Between sizes the next larger; above them all the largest; 0 the first.
+  EXPECT_EQ(dv::IconImage(file, 40).data(), file.data() + Icon(file, 4).at);
+  EXPECT_EQ(dv::IconImage(file, 64).data(), file.data() + Icon(file, 4).at);
+  EXPECT_EQ(dv::IconImage(file, 0).data(), file.data() + Icon(file, 0).at);
 
-  // The first image is the designed one: under a directory of its own it is
-  // the 766-byte icon file.
-  const Icon design(file, 0);
-  Bytes single(22 + design.ImageSize());
-  std::copy_n(file.begin(), 22, single.begin());
-  single[4] = 1;
-  single[18] = 22;
-  single[19] = single[20] = single[21] = 0;
-  std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(design.at), design.ImageSize(),
-              single.begin() + 22);
-  ExpectIconContainer(single);
-  ExpectDesignedSheet(Icon(single));
-
-  // The others are the same sheet drawn for their size: opaque, a grey band
-  // with three separate navy letters, then black with five columns of blue
+  // Each is the calendar sheet drawn for its size: opaque, a grey band with
+  // three separate navy letters, then black with five columns of blue
   // cells; at 16 px three rows of them, at the others four.
-  for (int entry = 1; entry < 5; ++entry) {
+  for (int entry = 0; entry < 5; ++entry) {
     const Icon icon(file, entry);
     const int size = icon.size;
     int header = 0;
@@ -210,10 +165,29 @@ TEST(Artwork, ProgramIconHoldsTheDesignAndImagesDrawnForEachSize) {
   }
 }
 
+// A broken icon file gives no image rather than bytes outside the file.
+TEST(Artwork, BrokenIconDirectoriesGiveNoImage) {
+  const Bytes good = Read("logo.ico");
+  ASSERT_FALSE(dv::IconImage(good, 32).empty());
+  const auto broken = [&good](std::size_t at, std::uint8_t value) {
+    Bytes bytes = good;
+    bytes[at] = value;
+    return dv::IconImage(bytes, 32).empty();
+  };
+  EXPECT_TRUE(broken(0, 1));              // reserved
+  EXPECT_TRUE(broken(2, 2));              // a cursor file
+  EXPECT_TRUE(broken(4, 0));              // no images
+  EXPECT_TRUE(broken(4, 200));            // more entries than the file holds
+  EXPECT_TRUE(broken(6 + 8 + 1, 0xFF));   // the image longer than the file
+  EXPECT_TRUE(broken(6 + 12 + 2, 0x01));  // the image past the file's end
+  EXPECT_TRUE(dv::IconImage(Bytes(good.begin(), good.begin() + 5), 32).empty());
+  EXPECT_TRUE(dv::IconImage(Bytes(good.begin(), good.end() - 1), 32).empty());
+}
+
 TEST(Artwork, LogoIsOneDarkGreenGlyphOf399Pixels) {
   const Bytes file = Read("logo.ico");
-  ExpectIconContainer(file);
-  ASSERT_EQ(file.size(), 766U);
+  ASSERT_EQ(dv::Get16(file, 4), 1);
+  ExpectImage(file, 0, 32);
   const Icon icon(file);
   std::set<std::pair<int, int>> glyph;
   for (int y = 0; y < 32; ++y) {
@@ -239,18 +213,15 @@ TEST(Artwork, LogoIsOneDarkGreenGlyphOf399Pixels) {
 
 TEST(Artwork, SplashIsA300By225TwentyFourBitBitmapOnAlmostBlack) {
   const Bytes file = Read("splash.bmp");
-  ASSERT_EQ(file.size(), 202554U);
+  // Uncompressed, bottom-up rows of 900 bytes after a 54-byte header.
+  ASSERT_EQ(file.size(), 54U + 225 * 900);
   EXPECT_EQ(file[0], 'B');
   EXPECT_EQ(file[1], 'M');
-  EXPECT_EQ(U32(file, 2), 202554U);
-  EXPECT_EQ(U32(file, 10), 54U);
-  EXPECT_EQ(U32(file, 14), 40U);
-  EXPECT_EQ(U32(file, 18), 300U);
-  EXPECT_EQ(U32(file, 22), 225U);
-  EXPECT_EQ(U16(file, 26), 1);
-  EXPECT_EQ(U16(file, 28), 24);
-  EXPECT_EQ(U32(file, 30), 0U);
-  EXPECT_EQ(U32(file, 34), 202500U);
+  EXPECT_EQ(dv::Get32(file, 10), 54U);
+  EXPECT_EQ(dv::Get32(file, 18), 300U);
+  EXPECT_EQ(dv::Get32(file, 22), 225U);
+  EXPECT_EQ(dv::Get16(file, 28), 24);
+  EXPECT_EQ(dv::Get32(file, 30), 0U);
   const auto pixel = [&](int x, int y) {  // brightest channel; y from the top
     const std::size_t at = 54 + static_cast<std::size_t>(224 - y) * 900 + x * 3;
     return std::max({file[at], file[at + 1], file[at + 2]});
