@@ -54,13 +54,8 @@ bool HasDisplay(const std::vector<std::string>& args) {
   return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // The command line first: --help and --version need no display.
-  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const dv::CommandLine command =
-      dv::ParseCommandLine(args, dv::diary::LocalDate(std::time(nullptr)), false);
+// A command line that needs no start answered: the exit status, else none.
+std::optional<int> Answered(const dv::CommandLine& command) {
   switch (command.action) {
     case dv::CommandLine::Action::kHelp:
       std::fputs(dv::Usage(false).c_str(), stdout);
@@ -74,6 +69,42 @@ int main(int argc, char** argv) {
     case dv::CommandLine::Action::kRun:
       break;
   }
+  return std::nullopt;
+}
+
+// SIGTERM, SIGINT and SIGHUP (the terminal that started it closing) close
+// the windows as a desktop shutdown does, in whatever state the program
+// is: the tray icon goes, the placement is saved, an open box or menu
+// closes, and the program ends with status 0. So do the desktop's logout
+// and anything else that makes Qt leave its event loop.
+void EndInOrder(QApplication& app, dv::Program& program) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) == 0) {
+    auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&program] {
+      char byte = 0;
+      [[maybe_unused]] const auto got = ::read(signal_pipe[0], &byte, 1);
+      program.Shutdown();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) sigaction(number, &action, nullptr);
+  }
+  // The logout asks the session's programs to save their work first.
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                   [&program](QSessionManager& /*manager*/) { program.Shutdown(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.Shutdown(); });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The command line first: --help and --version need no display.
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const dv::CommandLine command =
+      dv::ParseCommandLine(args, dv::diary::LocalDate(std::time(nullptr)), false);
+  if (const auto status = Answered(command)) return *status;
   if (!HasDisplay(args)) {
     std::fprintf(stderr,
                  "dayvane: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); start it in "
@@ -101,29 +132,6 @@ int main(int argc, char** argv) {
   dv::Program program(toolkit);
   // Opened once the main window has loaded.
   if (command.note) toolkit.OpenNoteRequested(*command.note);
-
-  // SIGTERM, SIGINT and SIGHUP (the terminal that started it closing) close
-  // the windows as a desktop shutdown does, in whatever state the program
-  // is: the tray icon goes, the placement is saved, an open box or menu
-  // closes, and the program ends with status 0.
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) == 0) {
-    auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&program] {
-      char byte = 0;
-      [[maybe_unused]] const auto got = ::read(signal_pipe[0], &byte, 1);
-      program.Shutdown();
-    });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int number : {SIGTERM, SIGINT, SIGHUP}) sigaction(number, &action, nullptr);
-  }
-  // The desktop's logout asks the session's programs to save their work
-  // first: Dayvane ends there, in the same order.
-  QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-                   [&program](QSessionManager& /*manager*/) { program.Shutdown(); });
-  // Whatever else makes Qt leave its event loop, the end is in order too.
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&program] { program.Shutdown(); });
+  EndInOrder(app, program);
   return program.Run();
 }

@@ -64,6 +64,27 @@ const QScreen* Primary() { return QGuiApplication::primaryScreen(); }
 
 const QString kStatusNotifierWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
+// The tray message that an activation of the icon stands for; 0 for none.
+// A StatusNotifierItem host (KDE, GNOME's AppIndicator, Xfce) has no double
+// click: its activation stands for it, and it shows the icon's menu itself.
+// On an XEmbed tray a double click arrives as Trigger, then DoubleClick, and
+// the program pops up its menu.
+int TrayMessage(QSystemTrayIcon::ActivationReason reason, bool status_notifier) {
+  switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+      return kWmLButtonDblClk;
+    case QSystemTrayIcon::Trigger:
+      return status_notifier ? kWmLButtonDblClk : kWmLButtonUp;
+    case QSystemTrayIcon::Context:
+      return kWmRButtonUp;
+    case QSystemTrayIcon::MiddleClick:
+      return kWmMButtonUp;
+    case QSystemTrayIcon::Unknown:
+      break;
+  }
+  return 0;
+}
+
 }  // namespace
 
 struct QtToolkit::TrayEntry {
@@ -355,10 +376,6 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& record
   auto entry = std::make_unique<TrayEntry>();
   entry->icon = std::make_unique<QSystemTrayIcon>(IconFor(record.hIcon));
   entry->icon->setToolTip(QString::fromStdString(FromAnsi(TipText(record))));
-  // A StatusNotifierItem host (KDE, GNOME's AppIndicator, Xfce) has no
-  // double click: its activation stands for it, and it shows the icon's menu
-  // itself. On an XEmbed tray a double click arrives as Trigger, then
-  // DoubleClick, and the program pops up its menu.
   QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
   entry->status_notifier =
       bus != nullptr && bus->isServiceRegistered(kStatusNotifierWatcher).value();
@@ -370,22 +387,8 @@ bool QtToolkit::NotifyIcon(std::uint32_t operation, const NotifyIconData& record
   const std::uint32_t hwnd = record.hWnd;
   QObject::connect(entry->icon.get(), &QSystemTrayIcon::activated, entry->icon.get(),
                    [this, hwnd, status_notifier](QSystemTrayIcon::ActivationReason reason) {
-                     switch (reason) {
-                       case QSystemTrayIcon::DoubleClick:
-                         DeliverTrayMessage(hwnd, kWmLButtonDblClk);
-                         break;
-                       case QSystemTrayIcon::Trigger:
-                         DeliverTrayMessage(hwnd,
-                                            status_notifier ? kWmLButtonDblClk : kWmLButtonUp);
-                         break;
-                       case QSystemTrayIcon::Context:
-                         DeliverTrayMessage(hwnd, kWmRButtonUp);
-                         break;
-                       case QSystemTrayIcon::MiddleClick:
-                         DeliverTrayMessage(hwnd, kWmMButtonUp);
-                         break;
-                       case QSystemTrayIcon::Unknown:
-                         break;
+                     if (const int message = TrayMessage(reason, status_notifier)) {
+                       DeliverTrayMessage(hwnd, message);
                      }
                    });
   // Shown even without a tray now: Qt docks the icon when one appears.

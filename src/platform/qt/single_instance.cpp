@@ -410,6 +410,13 @@ bool SingleInstance::ForwardOrListen(std::function<void()> show,
     }
     std::this_thread::sleep_for(kRetryPause);
   }
+  Listen(path, owner, std::move(show), std::move(open));
+  return false;
+}
+
+// Takes the socket: marks the lock with this process, and listens.
+void SingleInstance::Listen(const std::string& path, bool owner, std::function<void()> show,
+                            std::function<void(const diary::Date& date)> open) {
   if (owner) {
     const std::string pid = std::to_string(::getpid()) + '\n';
     if (::ftruncate(lock_fd_, 0) == 0) {
@@ -428,11 +435,10 @@ bool SingleInstance::ForwardOrListen(std::function<void()> show,
       ::chmod(path.c_str(), 0700) != 0 || ::listen(fd, SOMAXCONN) != 0) {
     std::fprintf(stderr, "dayvane: a later start cannot find this one (%s)\n", Why(path).c_str());
     if (fd >= 0) ::close(fd);
-    return false;
+    return;
   }
   listener_ = std::make_unique<Listener>(fd, path, std::move(show), std::move(open));
   Trace("instance-listening");
-  return false;
 }
 
 }  // namespace dv::qt

@@ -42,6 +42,8 @@ class SingleInstance {
   const QString& socket_path() const { return path_; }
 
  private:
+  void Listen(const std::string& path, bool owner, std::function<void()> show,
+              std::function<void(const diary::Date& date)> open);
   class Listener;
 
   QString path_;

@@ -96,7 +96,7 @@ class Win32Timer : public NativeTimer {
   Win32Timer(Win32Toolkit& toolkit, std::function<void()> tick)
       : toolkit_(toolkit), tick_(std::move(tick)), id_(toolkit.AddTimer(&tick_)) {}
   ~Win32Timer() override {
-    Stop();
+    Win32Timer::Stop();  // this class's own: the object is going
     toolkit_.RemoveTimer(id_);
   }
   void Start(std::int32_t milliseconds) override {
@@ -200,8 +200,8 @@ Win32Toolkit::Win32Toolkit(HINSTANCE instance, std::string title) : instance_(in
   std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
   const std::size_t dot = file.find_last_of('.');
   if (dot != std::string::npos) file.resize(dot);
-  app_info_.Path = FromAnsi(folder);
-  app_info_.EXEName = FromAnsi(file);
+  app_info_.Path = Win32Toolkit::FromAnsi(folder);
+  app_info_.EXEName = Win32Toolkit::FromAnsi(file);
   app_info_.Title = std::move(title);
 
   Win32Window::RegisterClasses(instance);
@@ -413,7 +413,7 @@ void Win32Toolkit::WriteSettings(const std::string& app, const std::string& sect
       const std::string text = ToAnsi(value);
       result = RegSetValueExA(handle, ToAnsi(key).c_str(), 0, REG_SZ,
                               reinterpret_cast<const BYTE*>(text.c_str()),
-                              static_cast<DWORD>(text.size() + 1));
+                              static_cast<DWORD>(text.size()) + 1);
       if (result != ERROR_SUCCESS) {
         failed_key = key;
         break;
