@@ -534,6 +534,7 @@ void DiaryCalendar::ShowTip(int cell, const QPoint& global, bool keyboard) {
   const diary::Date date = page[static_cast<std::size_t>(cell)];
   const QString long_date = QLocale::system().toString(ToQDate(date), QLocale::LongFormat);
   const std::string tip = diary::DayTip(folder_, long_date.toStdString(), date);
+  Trace("tip " + QString::fromStdString(tip).replace(QChar('\n'), " | ").toStdString());
   // Shown as plain text whatever the note holds.
   const QString text = "<p style=\"white-space:pre\">" +
                        QString::fromStdString(tip).toHtmlEscaped().replace('\n', "<br/>") + "</p>";
