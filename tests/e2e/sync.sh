@@ -135,6 +135,16 @@ e2e_shot 03-tip-with-conflict
 e2e_log "tip: $(tip)"
 e2e_check "the tip tells the copy with its first line" \
   eval 'tip | grep -qF "Edited on B later | 1 conflicting copy: | - Edited on A first"'
+# The note deleted on B: the copy keeps its day marked.
+t0=$(date +%s%3N)
+rm "$DV_HOME/$note"
+e2e_wait_for 5 eval '[ "$(dv_trace_last marks-read)" -ge "$t0" ]'
+tips=$(dv_trace_count tip)
+xdotool key Escape Right  # the selection off the first, to see its mark
+dv_wait_trace tip $((tips + 1)) 5
+dv_shot "$main" "$E2E_ARTIFACTS/04-note-deleted.png"
+e2e_check "without its note, the day with a copy stays marked ($(dv_marks_now))" \
+  test "$(dv_marks_now)" = 1
 e2e_check "the copy's bytes are as Syncthing wrote them" \
   eval '[ -n "$sum" ] && [ "$(sha256sum "$DV_HOME/$conflict")" = "$sum" ] &&
     [ "$(cat "$DV_HOME/$conflict")" = "Edited on A first" ]'
