@@ -42,6 +42,79 @@ std::optional<int> Number(std::string_view text) {
   return value;
 }
 
+bool Digits(std::string_view text, std::size_t count) {
+  return text.size() >= count &&
+         std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(count),
+                     [](char c) { return c >= '0' && c <= '9'; });
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Where `word` (in lower case) is in `text`, whatever the case of its
+// letters there.
+std::size_t FindWord(std::string_view text, std::string_view word, std::size_t from = 0) {
+  for (std::size_t at = from; at + word.size() <= text.size(); ++at) {
+    std::size_t i = 0;
+    while (i < word.size() && Lower(text[at + i]) == word[i]) ++i;
+    if (i == word.size()) return at;
+  }
+  return std::string_view::npos;
+}
+
+// The date of the note whose name without ".txt" is `stem`.
+std::optional<Date> StemDate(std::string_view stem) { return NoteDate(std::string(stem) + ".txt"); }
+
+// Syncthing: STEM.sync-conflict-YYYYMMDD-HHMMSS-DEVICE, DEVICE the first
+// seven characters of the other side's ID.
+std::optional<Date> SyncthingConflict(std::string_view name) {
+  constexpr std::string_view kWord = ".sync-conflict-";
+  const std::size_t at = FindWord(name, kWord);
+  if (at == std::string_view::npos) return std::nullopt;
+  const std::string_view tail = name.substr(at + kWord.size());
+  if (tail.size() != 8 + 1 + 6 + 1 + 7 || !Digits(tail, 8) || tail[8] != '-' ||
+      !Digits(tail.substr(9), 6) || tail[15] != '-') {
+    return std::nullopt;
+  }
+  for (const char c : tail.substr(16)) {
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) {
+      return std::nullopt;
+    }
+  }
+  return StemDate(name.substr(0, at));
+}
+
+// Nextcloud: STEM (conflicted copy YYYY-MM-DD HHMMSS); Dropbox:
+// STEM (OWNER's conflicted copy YYYY-MM-DD), and " (N)" after the date
+// for the second copy of a day.
+std::optional<Date> ConflictedCopy(std::string_view name) {
+  const std::size_t open = name.find(" (");
+  if (open == std::string_view::npos || !name.ends_with(')')) return std::nullopt;
+  std::string_view inner = name.substr(open + 2, name.size() - open - 3);
+  constexpr std::string_view kWord = "conflicted copy ";
+  const std::size_t at = FindWord(inner, kWord);
+  if (at == std::string_view::npos) return std::nullopt;
+  if (at != 0) {
+    const std::string_view owner = inner.substr(0, at);
+    if (!(owner.size() > 3 && owner.ends_with("'s ")) &&
+        !(owner.size() > 5 && owner.ends_with("\xE2\x80\x99s "))) {
+      return std::nullopt;
+    }
+  }
+  inner.remove_prefix(at + kWord.size());
+  if (!Digits(inner, 4) || inner.size() < 10 || inner[4] != '-' || !Digits(inner.substr(5), 2) ||
+      inner[7] != '-' || !Digits(inner.substr(8), 2)) {
+    return std::nullopt;
+  }
+  inner.remove_prefix(10);
+  if (inner.size() >= 7 && inner[0] == ' ' && Digits(inner.substr(1), 6)) inner.remove_prefix(7);
+  if (inner.size() >= 4 && inner.starts_with(" (") && inner.ends_with(')')) {
+    const std::string_view number = inner.substr(2, inner.size() - 3);
+    if (Digits(number, number.size()) && !number.empty()) inner = {};
+  }
+  if (!inner.empty()) return std::nullopt;
+  return StemDate(name.substr(0, open));
+}
+
 std::tm LocalTime(std::time_t when) {
   std::tm local{};
 #ifdef _WIN32
@@ -216,6 +289,41 @@ std::optional<Date> NoteDate(std::string_view name) {
   return date;
 }
 
+std::optional<Date> ConflictDate(std::string_view name) {
+  if (!name.ends_with(".txt")) return std::nullopt;
+  name.remove_suffix(4);
+  if (auto date = SyncthingConflict(name)) return date;
+  return ConflictedCopy(name);
+}
+
+std::optional<Date> FileDate(std::string_view name) {
+  if (auto date = NoteDate(name)) return date;
+  return ConflictDate(name);
+}
+
+bool GlobMatch(std::string_view pattern, std::string_view name) {
+  // The last '*' met takes one character more whenever the rest fails.
+  std::size_t p = 0;
+  std::size_t n = 0;
+  std::size_t star = std::string_view::npos;
+  std::size_t star_n = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      star_n = n;
+    } else if (p < pattern.size() && pattern[p] == name[n]) {
+      ++p, ++n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++star_n;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
 std::vector<Date> MonthPage(int year, int month, int first_day_of_week) {
   const Date first{year, month, 1};
   int before = (DayOfWeek(first) - first_day_of_week + 7) % 7;
@@ -228,7 +336,7 @@ std::vector<Date> MonthPage(int year, int month, int first_day_of_week) {
 }
 
 std::vector<FolderFile> NoteFolder::NoteFiles(const std::vector<Date>& dates) const {
-  std::vector<FolderFile> files;
+  std::vector<FolderFile> files = ConflictFiles(*this, dates);
   for (const Date& date : dates) {
     std::string name = NoteFileName(date);
     if (const auto size = Size(name)) files.push_back({std::move(name), *size});
@@ -236,12 +344,28 @@ std::vector<FolderFile> NoteFolder::NoteFiles(const std::vector<Date>& dates) co
   return files;
 }
 
+std::vector<FolderFile> ConflictFiles(const NoteFolder& folder, const std::vector<Date>& dates) {
+  std::vector<int> years;
+  for (const Date& date : dates) {
+    if (std::find(years.begin(), years.end(), date.year) == years.end()) years.push_back(date.year);
+  }
+  std::vector<FolderFile> conflicts;
+  for (const int year : years) {
+    for (FolderFile& file : folder.List("*-*-" + std::to_string(year) + "*.txt")) {
+      const auto date = ConflictDate(file.name);
+      if (date && std::find(dates.begin(), dates.end(), *date) != dates.end()) {
+        conflicts.push_back(std::move(file));
+      }
+    }
+  }
+  return conflicts;
+}
+
 std::vector<bool> Marks(const NoteFolder& folder, const std::vector<Date>& dates) {
   std::vector<bool> marks(dates.size(), false);
   for (const FolderFile& file : folder.NoteFiles(dates)) {
-    if (!IsEntry(file.size)) continue;
-    const auto date = NoteDate(file.name);
-    if (!date) continue;
+    auto date = NoteDate(file.name);
+    if (date ? !IsEntry(file.size) : !(date = ConflictDate(file.name))) continue;
     const auto found = std::find(dates.begin(), dates.end(), *date);
     if (found != dates.end()) marks[static_cast<std::size_t>(found - dates.begin())] = true;
   }
@@ -249,32 +373,40 @@ std::vector<bool> Marks(const NoteFolder& folder, const std::vector<Date>& dates
 }
 
 bool Concerns(std::string_view name, const std::vector<Date>& dates) {
-  const auto date = NoteDate(name);
+  const auto date = FileDate(name);
   return date && std::find(dates.begin(), dates.end(), *date) != dates.end();
 }
 
 bool UpdateMarks(const NoteFolder& folder, const std::vector<Date>& dates,
                  const std::vector<FolderChange>& changes, std::vector<bool>& marks) {
   marks.resize(dates.size(), false);
-  // The last change of each date's file decides.
+  // The last change of each date's files decides, unless a conflict copy
+  // changed too.
   std::vector<const FolderChange*> last(dates.size(), nullptr);
+  std::vector<bool> conflict(dates.size(), false);
   bool concerned = false;
   for (const FolderChange& change : changes) {
-    const auto date = NoteDate(change.name);
+    const auto date = FileDate(change.name);
     if (!date) continue;
     const auto found = std::find(dates.begin(), dates.end(), *date);
     if (found == dates.end()) continue;
-    last[static_cast<std::size_t>(found - dates.begin())] = &change;
+    const auto i = static_cast<std::size_t>(found - dates.begin());
+    last[i] = &change;
+    if (!NoteDate(change.name)) conflict[i] = true;
     concerned = true;
   }
   for (std::size_t i = 0; i < dates.size(); ++i) {
     if (last[i] == nullptr) continue;
-    if (last[i]->gone) {
-      marks[i] = false;
-    } else {
+    if (!conflict[i] && !last[i]->gone) {
       const auto size = folder.Size(last[i]->name);
-      marks[i] = size && IsEntry(*size);
+      if (size && IsEntry(*size)) {
+        marks[i] = true;
+        continue;
+      }
     }
+    // Without a note: a mark only from a conflict copy, which a day that
+    // had no mark and saw none come does not have.
+    if (conflict[i] || marks[i]) marks[i] = Marks(folder, {dates[i]}).front();
   }
   return concerned;
 }
@@ -336,11 +468,55 @@ std::string DayTip(const std::string& long_date, const Date& date, const std::st
 }
 
 std::string DayTip(const NoteFolder& folder, const std::string& long_date, const Date& date) {
-  const std::string name = NoteFileName(date);
-  const auto size = folder.Size(name);
+  // All the names of the day: "12-8-*.txt" holds its note, its conflict
+  // copies, and the notes of 8 December in every year.
+  const std::vector<FolderFile> files =
+      folder.List(std::to_string(date.month) + "-" + std::to_string(date.day) + "-*.txt");
+  const auto first_line = [&folder](const FolderFile& file) {
+    if (!IsEntry(file.size)) return std::string("(empty)");
+    std::string line = PreviewLine(folder.Head(file.name, kPreviewBytes));
+    return line.empty() ? std::string("(blank)") : line;
+  };
+  const std::string own = NoteFileName(date);
   std::string preview;
-  if (size && IsEntry(*size)) preview = PreviewLine(folder.Head(name, kPreviewBytes));
-  return DayTip(long_date, date, preview);
+  std::vector<const FolderFile*> conflicts;
+  std::vector<std::pair<int, const FolderFile*>> earlier;
+  for (const FolderFile& file : files) {
+    if (file.name == own) {
+      if (IsEntry(file.size)) preview = first_line(file);
+    } else if (const auto note = NoteDate(file.name)) {
+      if (note->year < date.year && note->month == date.month && note->day == date.day &&
+          IsEntry(file.size)) {
+        earlier.emplace_back(note->year, &file);
+      }
+    } else if (ConflictDate(file.name) == date) {
+      conflicts.push_back(&file);
+    }
+  }
+  std::string tip = DayTip(long_date, date, preview);
+  const auto more = [&tip](std::size_t count) {
+    if (count > kTipLines) tip += "\nand " + std::to_string(count - kTipLines) + " more";
+  };
+  if (!conflicts.empty()) {
+    std::sort(conflicts.begin(), conflicts.end(),
+              [](const FolderFile* a, const FolderFile* b) { return a->name < b->name; });
+    tip += "\n" + std::to_string(conflicts.size()) +
+           (conflicts.size() == 1 ? " conflicting copy:" : " conflicting copies:");
+    for (std::size_t i = 0; i < conflicts.size() && i < kTipLines; ++i) {
+      tip += "\n- " + first_line(*conflicts[i]);
+    }
+    more(conflicts.size());
+  }
+  if (!earlier.empty()) {
+    std::sort(earlier.begin(), earlier.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    tip += "\nOn this day:";
+    for (std::size_t i = 0; i < earlier.size() && i < kTipLines; ++i) {
+      tip += "\n" + std::to_string(earlier[i].first) + ": " + first_line(*earlier[i].second);
+    }
+    more(earlier.size());
+  }
+  return tip;
 }
 
 std::optional<Date> ParseIsoDate(std::string_view text) {

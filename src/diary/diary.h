@@ -35,6 +35,20 @@ std::string NoteFileName(const Date& date);
 // The date whose notes file `name` is; none for any other name ("notes.txt",
 // "13-1-2026.txt", "01-5-2026.txt").
 std::optional<Date> NoteDate(std::string_view name);
+// The date whose conflict copy `name` is: the copy of a note that a sync
+// program keeps beside it when the note was changed on two machines, as
+// Syncthing ("12-8-2026.sync-conflict-20261208-101500-ABCDEFG.txt"),
+// Nextcloud ("12-8-2026 (conflicted copy 2026-12-08 101500).txt") and
+// Dropbox ("12-8-2026 (Host's conflicted copy 2026-12-08).txt") name it,
+// its words in any case (Windows' names come in lower case). None for any
+// other name, the note's own included. The program only reads them.
+std::optional<Date> ConflictDate(std::string_view name);
+// The date that a file of that name is about: a note's or a conflict
+// copy's; none for any other name.
+std::optional<Date> FileDate(std::string_view name);
+// Whether `name` matches `pattern`, where '*' stands for any run of
+// characters and everything else for itself.
+bool GlobMatch(std::string_view pattern, std::string_view name);
 // A notes file is an entry once it holds something: the program creates
 // them empty.
 constexpr bool IsEntry(std::uint64_t size) { return size > 0; }
@@ -53,6 +67,9 @@ struct FolderFile {
   bool operator==(const FolderFile&) const = default;
 };
 
+// The most files one listing of the folder gives.
+constexpr std::size_t kListLimit = 4096;
+
 // The files of the diary folder, as far as the marks need them.
 class NoteFolder {
  public:
@@ -62,17 +79,27 @@ class NoteFolder {
   // Up to `limit` bytes from the start of the named file; empty when it
   // cannot be read.
   virtual std::string Head(const std::string& name, std::size_t limit) const = 0;
-  // The files that may be the notes of `dates`, in any order: at least
-  // each of their notes files that is there, and any others a listing
-  // brings along (NoteDate and IsEntry sort them out). By default each
-  // date's file is asked for by name; a folder where a missing name costs
-  // a search (Wine's case-insensitive lookup) lists itself instead.
+  // One listing of the folder: the files whose names match `pattern`
+  // (GlobMatch; Windows also matches short names, and ignores case), at
+  // most kListLimit of them, in any order. None when it cannot be listed.
+  virtual std::vector<FolderFile> List(const std::string& pattern) const = 0;
+  // The files that may be the notes or conflict copies of `dates`, in any
+  // order: at least each of their notes files and conflict copies that is
+  // there, and any others a listing brings along (FileDate and IsEntry
+  // sort them out). By default each date's note is asked for by name and
+  // the conflict copies are listed, once for each year of the dates; a
+  // folder where a missing name costs a search (Wine's case-insensitive
+  // lookup) lists itself instead.
   virtual std::vector<FolderFile> NoteFiles(const std::vector<Date>& dates) const;
 };
 
-// Which of `dates` have an entry (one flag per date).
+// The conflict copies of `dates` in the folder: one listing for each year
+// of the dates.
+std::vector<FolderFile> ConflictFiles(const NoteFolder& folder, const std::vector<Date>& dates);
+// Which of `dates` have an entry or a conflict copy (one flag per date).
 std::vector<bool> Marks(const NoteFolder& folder, const std::vector<Date>& dates);
-// Whether a change of the named file can change the marks of `dates`.
+// Whether a change of the named file (a note or a conflict copy) can
+// change the marks of `dates`.
 bool Concerns(std::string_view name, const std::vector<Date>& dates);
 
 // A file that changed in the folder, as a watch names it: `gone` when the
@@ -82,9 +109,10 @@ struct FolderChange {
   bool gone = false;
 };
 // Brings `marks` (one per date of `dates`) up to date after `changes`, in
-// the order they happened: a notes file that went away loses its mark
-// without a look, one that was written or came is asked for its size.
-// False when no change concerned `dates`: nothing was read.
+// the order they happened: a note that was written or came is asked for
+// its size; a day that was not marked loses no mark with its note; other
+// days with a change (a conflict copy's among them) are read afresh, with
+// one listing. False when no change concerned `dates`: nothing was read.
 bool UpdateMarks(const NoteFolder& folder, const std::vector<Date>& dates,
                  const std::vector<FolderChange>& changes, std::vector<bool>& marks);
 
@@ -106,7 +134,13 @@ std::string PreviewLine(std::string_view bytes);
 // The tip of a date: its long form in the user's language, its week and,
 // when the day has a note, the note's first line.
 std::string DayTip(const std::string& long_date, const Date& date, const std::string& preview);
-// The tip of a date, read from the folder (at most kPreviewBytes of it).
+// The tip of a date, read from the folder with one listing of the day's
+// names: its week; its note's first line ("(blank)" for a note of blanks
+// alone); how many conflict copies it has, with the first line of each;
+// and on this day in earlier years, newest first, each year with its
+// note's first line. At most kTipLines conflict copies and earlier notes
+// each are read (kPreviewBytes of each), the rest are counted.
+constexpr std::size_t kTipLines = 5;
 std::string DayTip(const NoteFolder& folder, const std::string& long_date, const Date& date);
 
 // "YYYY-MM-DD" of a date that exists; none for anything else.

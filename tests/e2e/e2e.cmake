@@ -7,7 +7,8 @@
 if(DAYVANE_SANITIZE)
   set(e2e_tests startup tray signals)
 else()
-  set(e2e_tests startup tray placement signals usable wayland scales marks clock zone single_instance)
+  set(e2e_tests startup tray placement signals usable wayland scales marks clock zone single_instance
+      sync)
 endif()
 foreach(test ${e2e_tests})
   add_test(NAME e2e_${test}

@@ -664,6 +664,9 @@ dv_trace_last() {
 }
 # dv_wait_trace EVENT COUNT [TIMEOUT]: waits until EVENT was reached COUNT times.
 dv_wait_trace() { e2e_wait_for "${3:-10}" eval "[ \$(dv_trace_count '$1') -ge $2 ]"; }
+# dv_marks_now: the number of dates marked at the program's latest read of
+# the folder.
+dv_marks_now() { awk '$2 == "marks-read" { n = $3 } END { print n }' "$DAYVANE_TRACE"; }
 
 e2e_ok() { E2E_PASSED=$((E2E_PASSED + 1)); printf 'ok   - %s: %s\n' "$E2E_TEST" "$*"; }
 e2e_fail() { E2E_FAILED=$((E2E_FAILED + 1)); printf 'FAIL - %s: %s\n' "$E2E_TEST" "$*"; }

@@ -73,10 +73,8 @@ box_centre() { local w h x y; read -r w h x y <<<"$BOX"; echo "$((x + w / 2)) $(
 # note I TEXT: writes cell I's notes file from outside, as a shell does.
 note() { T0=$(now_ms); printf '%s' "$2" >"$DV_HOME/$(page_name "$1")"; }
 
-# The program's own account (its trace): marks_now is the number of dates
-# marked at its latest read of the folder; marks_read_at N prints the time
-# of its first read since T0 that found N.
-marks_now() { awk '$2 == "marks-read" { n = $3 } END { print n }' "$DAYVANE_TRACE"; }
+# The program's own account (its trace, dv_marks_now): marks_read_at N
+# prints the time of its first read since T0 that found N.
 marks_read_at() {
   awk -v t="$T0" -v n="$1" '$2 == "marks-read" && $1 >= t && $3 == n { print $1; exit }' \
     "$DAYVANE_TRACE"
@@ -239,7 +237,7 @@ with_content() {
 }
 
 # A single note is marked at once: the program's read that shows it.
-expected=$(($(marks_now) + 1))
+expected=$(($(dv_marks_now) + 1))
 T0=$(now_ms)
 echo "one more" >"$DV_HOME/${PAGE[9]}"
 e2e_wait_for 3 eval '[ -n "$(marks_read_at $expected)" ]'
@@ -269,13 +267,13 @@ PY
 burst_ms=$(($(now_ms) - T0))
 expected=$(with_content)
 # Settled: the marks are right and the last read was 300 ms ago.
-e2e_wait_for 5 eval '[ "$(marks_now)" = "$expected" ] &&
+e2e_wait_for 5 eval '[ "$(dv_marks_now)" = "$expected" ] &&
   [ $(($(now_ms) - $(dv_trace_last marks-read))) -ge 300 ]'
 reads=$(($(dv_trace_count marks-read) - reads))
 cpu=$(($(cpu_ms) - cpu))
 e2e_log "burst: 1000 writes in $burst_ms ms, $reads reads of the folder, $cpu ms of processor"
-e2e_check "a burst of 1000 writes ends with its $expected notes marked ($(marks_now))" \
-  test "$(marks_now)" = "$expected"
+e2e_check "a burst of 1000 writes ends with its $expected notes marked ($(dv_marks_now))" \
+  test "$(dv_marks_now)" = "$expected"
 # At most one read in 50 ms (a read a write would be 1000).
 e2e_check "the burst is read a few times ($reads), not once a write" \
   test "$reads" -ge 1 -a "$reads" -le $((5 + burst_ms / 50))
@@ -305,7 +303,7 @@ rm "$DV_HOME/${PAGE[30]}"
 T0=$(now_ms)
 rm -rf "${DV_HOME:?}"
 e2e_wait_for 3 eval '[ -n "$(marks_read_at 0)" ]'
-e2e_check "the folder deleted: no marks ($(marks_now))" test "$(marks_now)" = 0
+e2e_check "the folder deleted: no marks ($(dv_marks_now))" test "$(dv_marks_now)" = 0
 mkdir "$DV_HOME"
 T0=$(now_ms)
 echo "in the new folder" >"$DV_HOME/${PAGE[15]}"
@@ -323,7 +321,7 @@ T0=$(now_ms)
 mv "$DV_HOME" "$DV_HOME.old"
 mkdir "$DV_HOME"
 e2e_wait_for 3 eval '[ -n "$(marks_read_at 0)" ]'
-e2e_check "renamed, an empty folder in its place: no marks ($(marks_now))" test "$(marks_now)" = 0
+e2e_check "renamed, an empty folder in its place: no marks ($(dv_marks_now))" test "$(dv_marks_now)" = 0
 cp "$(shot)" "$E2E_ARTIFACTS/11-folder-renamed.png"
 editors=$(e2e_editor_calls)
 double_click_cell 16

@@ -203,6 +203,27 @@ TEST_F(Store, NotesFilesAreCreatedButNeverThroughALinkToAMissingFile) {
   }
 }
 
+TEST_F(Store, ANewNotesFolderAndNoteAreTheUsersAloneAndOldOnesKeepTheirModes) {
+  const auto mode = [](const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0U;
+  };
+  const mode_t old_umask = ::umask(0);  // nothing taken away: the modes asked for show
+  const fs::path folder = dir_ / "home" / "Dayvane";
+  MakeNotesFolder(folder.string());
+  ::close(OpenAppendFile((folder / "12-8-2026.txt").string()));
+  EXPECT_EQ(mode(folder), 0700U);
+  EXPECT_EQ(mode(folder / "12-8-2026.txt"), 0600U);
+  // What is there already stays as its owner made it.
+  fs::permissions(folder, fs::perms(0750));
+  fs::permissions(folder / "12-8-2026.txt", fs::perms(0644));
+  MakeNotesFolder(folder.string());
+  ::close(OpenAppendFile((folder / "12-8-2026.txt").string()));
+  EXPECT_EQ(mode(folder), 0750U);
+  EXPECT_EQ(mode(folder / "12-8-2026.txt"), 0644U);
+  ::umask(old_umask);
+}
+
 TEST_F(Store, AnOversizedFileReadsAsEmptyAtOnceAndTheNextSaveReplacesIt) {
   // Ten megabytes that something else wrote, with a placement among them.
   {

@@ -71,6 +71,38 @@ TEST(DiaryNames, OtherFilesAreNoNotes) {
   EXPECT_EQ(NoteDate("2-29-2024.txt"), (Date{2024, 2, 29}));
 }
 
+TEST(DiaryNames, ConflictCopiesOfSyncProgramsNameTheirDay) {
+  const Date day{2026, 12, 8};
+  for (const char* name : {"12-8-2026.sync-conflict-20261208-101500-ABCDEFG.txt",
+                           "12-8-2026 (conflicted copy 2026-12-08 101500).txt",
+                           "12-8-2026 (Host's conflicted copy 2026-12-08).txt",
+                           "12-8-2026 (Host's conflicted copy 2026-12-08 (1)).txt",
+                           // as Windows' listing gives them
+                           "12-8-2026.sync-conflict-20261208-101500-abcdefg.txt",
+                           "12-8-2026 (host's conflicted copy 2026-12-08).txt"}) {
+    EXPECT_EQ(ConflictDate(name), day) << name;
+    EXPECT_EQ(FileDate(name), day) << name;
+    EXPECT_FALSE(NoteDate(name).has_value()) << name;
+  }
+  EXPECT_EQ(FileDate("12-8-2026.txt"), day);
+  EXPECT_FALSE(ConflictDate("12-8-2026.txt").has_value());
+  for (const char* name :
+       {"12-8-2026.sync-conflict-20261208-101500.txt",
+        "12-8-2026.sync-conflict-2026128-101500-ABCDEFG.txt",
+        "12-8-2026.sync-conflict-20261208-101500-ABCDEFG.txt.tmp",
+        "12-8-2026.txt.sync-conflict-20261208-101500-ABCDEFG", ".syncthing.12-8-2026.txt.tmp",
+        "notes.sync-conflict-20261208-101500-ABCDEFG.txt",
+        "2-30-2026.sync-conflict-20261208-101500-ABCDEFG.txt",
+        "12-08-2026 (conflicted copy 2026-12-08 101500).txt", "12-8-2026 (copy).txt",
+        "12-8-2026 (conflicted copy).txt", "12-8-2026 (conflicted copy 2026-12-08 10150).txt",
+        "12-8-2026(conflicted copy 2026-12-08 101500).txt",
+        "12-8-2026 (conflicted copy 2026-12-08 101500) 2.txt",
+        "12-8-2026 (Host conflicted copy 2026-12-08).txt",
+        "12-8-2026 (Host's conflicted copy 2026-12-08).txt.bak"}) {
+    EXPECT_FALSE(FileDate(name).has_value()) << name;
+  }
+}
+
 TEST(DiaryCalendar, WeekdaysAndIsoWeeks) {
   EXPECT_EQ(DayOfWeek({1970, 1, 1}), 4);
   EXPECT_EQ(DayOfWeek({2026, 3, 1}), 7);
@@ -125,9 +157,18 @@ class FakeFolder : public NoteFolder {
   }
   std::string Head(const std::string& name, std::size_t limit) const override {
     last_limit = limit;
+    ++heads_read;
     const auto found = files.find(name);
     return found == files.end() ? std::string() : found->second.substr(0, limit);
   }
+  std::vector<FolderFile> List(const std::string& pattern) const override {
+    std::vector<FolderFile> listed;
+    for (const auto& [name, text] : files) {
+      if (GlobMatch(pattern, name)) listed.push_back({name, text.size()});
+    }
+    return listed;
+  }
+  mutable int heads_read = 0;
 };
 
 TEST(DiaryMarks, DaysWithSomethingWrittenAreMarkedAcrossThePage) {
@@ -138,15 +179,18 @@ TEST(DiaryMarks, DaysWithSomethingWrittenAreMarkedAcrossThePage) {
   folder.files["4-5-2026.txt"] = "trailing";   // last cell
   folder.files["5-1-2026.txt"] = "not shown";  // another page
   folder.files["13-1-2026.txt"] = "not a note";
+  folder.files["3-16-2026 (conflicted copy 2026-03-16 101500).txt"] = "";  // its note is missing
+  folder.files["5-2-2026 (Host's conflicted copy 2026-05-02).txt"] = "x";  // another page
   const std::vector<Date> page = MonthPage(2026, 3, 1);
   const std::vector<bool> marks = Marks(folder, page);
   std::vector<Date> marked;
   for (std::size_t i = 0; i < page.size(); ++i) {
     if (marks[i]) marked.push_back(page[i]);
   }
-  EXPECT_EQ(marked, (std::vector<Date>{{2026, 2, 23}, {2026, 3, 14}, {2026, 4, 5}}));
+  EXPECT_EQ(marked, (std::vector<Date>{{2026, 2, 23}, {2026, 3, 14}, {2026, 3, 16}, {2026, 4, 5}}));
 
   EXPECT_TRUE(Concerns("3-15-2026.txt", page));
+  EXPECT_TRUE(Concerns("3-9-2026.sync-conflict-20260309-080000-Z7Q2XYA.txt", page));
   EXPECT_TRUE(Concerns("2-23-2026.txt", page));
   EXPECT_FALSE(Concerns("5-1-2026.txt", page));
   EXPECT_FALSE(Concerns("notes.txt", page));
@@ -199,6 +243,7 @@ TEST(DiaryMarks, ChangesUpdateOnlyTheirDaysAndAskOnlyForFilesThatAreThere) {
   // An editor's save through a rename, a deletion, a note written then
   // deleted, one deleted then written again: the last change decides.
   folder.files.erase("3-14-2026.txt");
+  folder.files.erase("3-16-2026.txt");
   folder.files["3-15-2026.txt"] = "new";
   folder.files["3-20-2026.txt"] = "again";
   EXPECT_TRUE(UpdateMarks(folder, page,
@@ -215,6 +260,17 @@ TEST(DiaryMarks, ChangesUpdateOnlyTheirDaysAndAskOnlyForFilesThatAreThere) {
   EXPECT_FALSE(marked(16));
   EXPECT_TRUE(marked(20));
   EXPECT_EQ(folder.sizes_asked, 2);  // 3-15 and 3-20
+
+  // A conflict copy marks its day, with or without the note, until it goes.
+  const std::string copy = "3-22-2026.sync-conflict-20260322-101500-ABCDEFG.txt";
+  folder.files[copy] = "";
+  EXPECT_TRUE(UpdateMarks(folder, page, {{copy}}, marks));
+  EXPECT_TRUE(marked(22));
+  EXPECT_TRUE(UpdateMarks(folder, page, {{"3-22-2026.txt", true}}, marks));
+  EXPECT_TRUE(marked(22));
+  folder.files.erase(copy);
+  EXPECT_TRUE(UpdateMarks(folder, page, {{copy, true}}, marks));
+  EXPECT_FALSE(marked(22));
 }
 
 #ifndef _WIN32
@@ -338,6 +394,59 @@ TEST(DiaryTip, DateWeekAndTheNotesFirstLine) {
             "Sunday, 15 March 2026\nWeek 11");
   EXPECT_EQ(DayTip(folder, "Monday, 16 March 2026", {2026, 3, 16}),
             "Monday, 16 March 2026\nWeek 12");
+  // Written, but blanks alone.
+  folder.files["3-15-2026.txt"] = " \r\n\t\n";
+  EXPECT_EQ(DayTip(folder, "Sunday, 15 March 2026", {2026, 3, 15}),
+            "Sunday, 15 March 2026\nWeek 11\n(blank)");
+}
+
+TEST(DiaryTip, ConflictCopiesAreCountedWithTheirFirstLines) {
+  FakeFolder folder;
+  folder.files["12-8-2026.sync-conflict-20261208-101500-ABCDEFG.txt"] = "Lunch with Ana\n";
+  folder.files["12-8-2026 (conflicted copy 2026-12-08 101500).txt"] = "";
+  folder.files["12-8-2025.sync-conflict-20251208-101500-ABCDEFG.txt"] = "last year's";
+  const std::string before = folder.files.begin()->second;
+  EXPECT_EQ(DayTip(folder, "8 December 2026", {2026, 12, 8}),
+            "8 December 2026\nWeek 50\n2 conflicting copies:\n- (empty)\n- Lunch with Ana");
+  for (int i = 0; i < 6; ++i) {
+    folder.files["12-9-2026 (Host's conflicted copy 2026-12-09 (" + std::to_string(i) + ")).txt"] =
+        "copy " + std::to_string(i);
+  }
+  folder.files["12-9-2026.txt"] = "mine";
+  folder.heads_read = 0;
+  EXPECT_EQ(DayTip(folder, "9 December 2026", {2026, 12, 9}),
+            "9 December 2026\nWeek 50\nmine\n6 conflicting copies:\n- copy 0\n- copy 1\n"
+            "- copy 2\n- copy 3\n- copy 4\nand 1 more");
+  EXPECT_EQ(folder.heads_read, 6);
+}
+
+TEST(DiaryTip, OnThisDayInEarlierYearsNewestFirst) {
+  FakeFolder folder;
+  for (const int year : {2019, 2020, 2021, 2022, 2023, 2024, 2025}) {
+    folder.files["3-1-" + std::to_string(year) + ".txt"] = "spring " + std::to_string(year);
+  }
+  folder.files["3-1-2018.txt"] = "";        // made, never written
+  folder.files["3-1-2017.txt"] = "\n  \n";  // blanks
+  folder.files["3-1-2027.txt"] = "later";
+  folder.files["3-11-2020.txt"] = "another day";
+  folder.heads_read = 0;
+  EXPECT_EQ(DayTip(folder, "1 March 2026", {2026, 3, 1}),
+            "1 March 2026\nWeek 9\nOn this day:\n2025: spring 2025\n2024: spring 2024\n"
+            "2023: spring 2023\n2022: spring 2022\n2021: spring 2021\nand 3 more");
+  EXPECT_EQ(folder.heads_read, 5);
+  EXPECT_EQ(DayTip(folder, "1 March 2020", {2020, 3, 1}),
+            "1 March 2020\nWeek 9\nspring 2020\nOn this day:\n2019: spring 2019\n"
+            "2017: (blank)");
+
+  // 29 February only in leap years, and only on its own day.
+  folder.files = {{"2-29-2020.txt", "leap 2020"},
+                  {"2-29-2016.txt", "leap 2016"},
+                  {"2-28-2023.txt", "28th"},
+                  {"2-29-2023.txt", "no such day"}};
+  EXPECT_EQ(DayTip(folder, "28 February 2025", {2025, 2, 28}),
+            "28 February 2025\nWeek 9\nOn this day:\n2023: 28th");
+  EXPECT_EQ(DayTip(folder, "29 February 2024", {2024, 2, 29}),
+            "29 February 2024\nWeek 9\nOn this day:\n2020: leap 2020\n2016: leap 2016");
 }
 
 }  // namespace

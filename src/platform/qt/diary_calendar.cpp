@@ -1,5 +1,6 @@
 #include "platform/qt/diary_calendar.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -184,6 +185,23 @@ std::string PosixNoteFolder::Head(const std::string& name, std::size_t limit) co
   return bytes;
 }
 
+std::vector<diary::FolderFile> PosixNoteFolder::List(const std::string& pattern) const {
+  std::vector<diary::FolderFile> files;
+  DIR* folder = ::opendir(path_.c_str());
+  if (folder == nullptr) return files;
+  while (const dirent* entry = ::readdir(folder)) {
+    if (!diary::GlobMatch(pattern, entry->d_name)) continue;
+    struct stat info {};
+    if (::fstatat(::dirfd(folder), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) {
+      continue;
+    }
+    files.push_back({entry->d_name, static_cast<std::uint64_t>(info.st_size)});
+    if (files.size() == diary::kListLimit) break;
+  }
+  ::closedir(folder);
+  return files;
+}
+
 DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
     : QCalendarWidget(parent),
       folder_(folder),
@@ -203,6 +221,7 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
   view_ = findChild<QAbstractItemView*>("qt_calendar_calendarview");
   if (view_ != nullptr) view_->viewport()->installEventFilter(this);
   QObject::connect(this, &QCalendarWidget::currentPageChanged, this, [this] {
+    conflicts_stale_ = true;
     if (isVisible()) Remark();
   });
   QObject::connect(this, &QCalendarWidget::selectionChanged, this, [this] {
@@ -231,6 +250,13 @@ void DiaryCalendar::Remark() {
   sizes.reserve(page.size());
   written_since_read_.clear();
   for (const diary::Date& date : page) sizes.push_back(folder_.Size(diary::NoteFileName(date)));
+  if (conflicts_stale_) {
+    conflicts_stale_ = false;
+    conflicted_.clear();
+    for (const diary::FolderFile& file : diary::ConflictFiles(folder_, page)) {
+      if (const auto date = diary::ConflictDate(file.name)) conflicted_.insert(ToQDate(*date));
+    }
+  }
   // A note rewritten in place is empty for a moment: emptied first, then
   // written. A marked note read empty keeps its mark while its writer has
   // it open or has written it again since; and as the system may show a
@@ -241,7 +267,7 @@ void DiaryCalendar::Remark() {
   QSet<QDate> now;
   for (std::size_t i = 0; i < page.size(); ++i) {
     const QDate date = ToQDate(page[i]);
-    bool mark = sizes[i] && diary::IsEntry(*sizes[i]);
+    bool mark = conflicted_.contains(date) || (sizes[i] && diary::IsEntry(*sizes[i]));
     if (!mark && sizes[i] && marked_.contains(date)) {
       const std::string name = diary::NoteFileName(page[i]);
       if (being_written_.count(name) != 0 || written_since_read_.count(name) != 0) {
@@ -286,6 +312,7 @@ void DiaryCalendar::paintCell(QPainter* painter, const QRect& rect, QDate date) 
 
 void DiaryCalendar::showEvent(QShowEvent* event) {
   QCalendarWidget::showEvent(event);
+  conflicts_stale_ = true;  // unwatched while hidden
   StartWatching();
   NewToday();
   Remark();
@@ -395,6 +422,7 @@ void DiaryCalendar::ReadEvents() {
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
       if ((event->mask & IN_Q_OVERFLOW) != 0) {
         notes_changed_ = folder_changed_ = zone_changed_ = true;
+        conflicts_stale_ = true;
         continue;
       }
       if (event->wd == zone_watch_) {
@@ -406,6 +434,7 @@ void DiaryCalendar::ReadEvents() {
         }
         if (!diary::Concerns(event->name, page)) continue;
         notes_changed_ = true;
+        if (diary::ConflictDate(event->name)) conflicts_stale_ = true;
         written_since_read_.insert(event->name);
         emptied_.erase(event->name);  // what the last read found is old now
         if ((event->mask & IN_MODIFY) != 0) being_written_.insert(event->name);
@@ -424,6 +453,7 @@ void DiaryCalendar::ReadEvents() {
 void DiaryCalendar::ActOnEvents() {
   if (folder_changed_) {
     folder_changed_ = false;
+    conflicts_stale_ = true;
     being_written_.clear();
     WatchFolder();
     notes_changed_ = true;
@@ -504,6 +534,7 @@ void DiaryCalendar::ShowTip(int cell, const QPoint& global, bool keyboard) {
   const diary::Date date = page[static_cast<std::size_t>(cell)];
   const QString long_date = QLocale::system().toString(ToQDate(date), QLocale::LongFormat);
   const std::string tip = diary::DayTip(folder_, long_date.toStdString(), date);
+  Trace("tip " + QString::fromStdString(tip).replace(QChar('\n'), " | ").toStdString());
   // Shown as plain text whatever the note holds.
   const QString text = "<p style=\"white-space:pre\">" +
                        QString::fromStdString(tip).toHtmlEscaped().replace('\n', "<br/>") + "</p>";

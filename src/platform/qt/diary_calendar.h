@@ -33,6 +33,7 @@ class PosixNoteFolder : public diary::NoteFolder {
   explicit PosixNoteFolder(std::string path) : path_(std::move(path)) {}
   std::optional<std::uint64_t> Size(const std::string& name) const override;
   std::string Head(const std::string& name, std::size_t limit) const override;
+  std::vector<diary::FolderFile> List(const std::string& pattern) const override;
   const std::string& path() const { return path_; }
 
  private:
@@ -80,6 +81,11 @@ class DiaryCalendar : public QCalendarWidget {
   PosixNoteFolder folder_;
   QAbstractItemView* view_ = nullptr;
   QSet<QDate> marked_;
+  // The page's days with conflict copies, listed again only after a
+  // conflict copy's name changed, the page or folder changed or the
+  // calendar was hidden.
+  QSet<QDate> conflicted_;
+  bool conflicts_stale_ = true;
   QDate today_;
   int inotify_fd_ = -1;
   int folder_watch_ = -1;  // the notes folder

@@ -125,6 +125,14 @@ FileType TypeOf(mode_t mode) {
 
 }  // namespace
 
+void MakeNotesFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) == 0 || errno != ENOENT) return;
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) return;
+  QDir().mkpath(QString::fromStdString(path.substr(0, slash)));
+  ::mkdir(path.c_str(), 0700);
+}
+
 int OpenAppendFile(const std::string& name) {
   // What is there and is not a file is not even opened: opening a pipe for
   // writing waits for its reader, a device may act on being opened.
@@ -139,7 +147,7 @@ int OpenAppendFile(const std::string& name) {
   // created with O_EXCL, which never follows a link: a link to a file that
   // is not there would otherwise create that file wherever the link points.
   int fd = ::open(name.c_str(), kAppend);
-  if (fd < 0 && errno == ENOENT) fd = ::open(name.c_str(), kAppend | O_CREAT | O_EXCL, 0666);
+  if (fd < 0 && errno == ENOENT) fd = ::open(name.c_str(), kAppend | O_CREAT | O_EXCL, 0600);
   if (fd < 0 && errno == EEXIST) {
     fd = ::open(name.c_str(), kAppend);  // created meanwhile by someone else
     if (fd < 0 && errno == ENOENT) {

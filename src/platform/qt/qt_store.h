@@ -64,7 +64,13 @@ class SettingsStore {
   std::unique_ptr<QSettings> settings_;
 };
 
-// Opens `name` for appending, creating it when missing, and returns the
+// Makes the notes folder at `path` when it is missing, for the user alone
+// (0700; the folders above it as the umask says). An existing folder keeps
+// its mode. Errors are left to the first use of the folder.
+void MakeNotesFolder(const std::string& path);
+
+// Opens `name` for appending, creating it when missing (0600: for the
+// user alone; an existing file keeps its mode), and returns the
 // descriptor of a regular file. A link to a file that does not exist is
 // reported, not followed into a new file. Never waits: a pipe, socket,
 // device or folder by that name is not opened (or, should it appear there

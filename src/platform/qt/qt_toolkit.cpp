@@ -355,7 +355,7 @@ void QtToolkit::OpenNoteRequested(const diary::Date& date) {
 }
 
 void QtToolkit::ChangeDirectory(const std::string& path) {
-  if (path == app_info_.Path) QDir().mkpath(QString::fromStdString(path));
+  if (path == app_info_.Path) MakeNotesFolder(path);
   Toolkit::ChangeDirectory(path);
 }
 

@@ -379,12 +379,8 @@ void CalendarView::ShowTip(int cell, POINT screen) {
   wchar_t long_date[120] = {};
   GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &st, nullptr, long_date, 120);
   std::wstring text;
-  // A day without a mark has no note to preview: no name looked up that
-  // is not there.
-  const std::size_t index = static_cast<std::size_t>(cell);
-  const std::string tip = index < marks_.size() && marks_[index]
-                              ? diary::DayTip(folder_, Narrow(long_date), date)
-                              : diary::DayTip(Narrow(long_date), date, "");
+  // One listing of the day's names: no name looked up that is not there.
+  const std::string tip = diary::DayTip(folder_, Narrow(long_date), date);
   for (const wchar_t c : Widen(tip)) {
     if (c == L'\n') text += L'\r';
     text += c;

@@ -69,24 +69,30 @@ std::string Win32NoteFolder::Head(const std::string& name, std::size_t limit) co
   return bytes;
 }
 
+std::vector<diary::FolderFile> Win32NoteFolder::List(const std::string& pattern) const {
+  std::vector<diary::FolderFile> files;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileExW(Wide(pattern).c_str(), FindExInfoBasic, &found,
+                                   FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) return files;  // none, or no folder
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    files.push_back({Name(found.cFileName, static_cast<int>(std::wcslen(found.cFileName))),
+                     (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
+  } while (files.size() < diary::kListLimit && FindNextFileW(search, &found));
+  FindClose(search);
+  return files;
+}
+
 std::vector<diary::FolderFile> Win32NoteFolder::NoteFiles(
     const std::vector<diary::Date>& dates) const {
   std::set<int> years;
   for (const diary::Date& date : dates) years.insert(date.year);
   std::vector<diary::FolderFile> files;
   for (const int year : years) {
-    WIN32_FIND_DATAW found{};
-    HANDLE search =
-        FindFirstFileExW(Wide("*-*-" + std::to_string(year) + ".txt").c_str(), FindExInfoBasic,
-                         &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE) continue;  // none, or no folder
-    do {
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-      files.push_back(
-          {Name(found.cFileName, static_cast<int>(std::wcslen(found.cFileName))),
-           (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (diary::FolderFile& file : List("*-*-" + std::to_string(year) + "*.txt")) {
+      files.push_back(std::move(file));
+    }
   }
   return files;
 }

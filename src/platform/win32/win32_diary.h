@@ -16,7 +16,9 @@ class Win32NoteFolder : public diary::NoteFolder {
   explicit Win32NoteFolder(std::string path) : path_(std::move(path)) {}
   std::optional<std::uint64_t> Size(const std::string& name) const override;
   std::string Head(const std::string& name, std::size_t limit) const override;
-  // One listing per year that `dates` fall in ("*-*-2026.txt"): under Wine
+  std::vector<diary::FolderFile> List(const std::string& pattern) const override;
+  // One listing per year that `dates` fall in ("*-*-2026*.txt", the notes
+  // and their conflict copies): under Wine
   // a name that is missing costs a search through the whole folder, as
   // does a listing, so a page of mostly empty days is read at the cost of
   // one name. Names come in lower case, as Windows compares them.
