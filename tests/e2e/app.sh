@@ -15,6 +15,14 @@ cp "$DV_BIN" "$DV_HOME/dayvane"
 # for them instead of waiting a while (dv_trace_count, in lib.sh).
 export DAYVANE_TRACE="$E2E_TMP/trace"
 
+# dv_desktop: the desktop most tests run on: Xvfb with openbox and trayer
+# (an XEmbed tray), and the stub editor that a date's double click starts.
+# Ends the test when the desktop does not come up.
+dv_desktop() {
+  e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+  e2e_stub_editor
+}
+
 # dv_start [ARGS...]: starts the program from its folder; DV_PID is its pid.
 dv_start() {
   : >"$DAYVANE_TRACE"

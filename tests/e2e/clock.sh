@@ -9,8 +9,7 @@ export LC_ALL=de_DE.UTF-8 TZ=UTC  # de_DE: the week starts on Monday
 faketime_lib=/usr/lib/$(gcc -print-multiarch 2>/dev/null)/faketime/libfaketime.so.1
 [ -f "$faketime_lib" ] || faketime_lib=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n1)
 [ -n "$faketime_lib" ] || { echo "faketime is not installed (scripts/deps test)"; exit 77; }
-e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
-e2e_stub_editor
+dv_desktop
 
 # shot NAME: the main window as NAME.png; changed A B: the box in which
 # A.png and B.png differ.

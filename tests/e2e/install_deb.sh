@@ -62,8 +62,7 @@ e2e_check "appstreamcli validate passes the metainfo" \
   appstreamcli validate --no-net "$metainfo"
 
 # Started as the menu entry starts it, by a user with no ~/Dayvane yet.
-e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
-e2e_stub_editor
+dv_desktop
 command=$(sed -n '/^\[Desktop Entry\]/,/^\[/s/^Exec=//p' "$desktop")
 e2e_check "the menu entry's command is \"dayvane\"" test "$command" = dayvane
 e2e_check "its action \"Today's note\" runs \"dayvane --today\"" \

@@ -18,6 +18,8 @@ E2E_TRAY_PID=''
 E2E_XLOCK=''
 E2E_EDITOR_LOG=''
 
+# now_ms: the time in milliseconds.
+now_ms() { date +%s%3N; }
 e2e_log() { printf '[%s %s] %s\n' "$E2E_TEST" "$(date +%T)" "$*" >&2; }
 
 # Fresh HOME and XDG folders under E2E_TMP.

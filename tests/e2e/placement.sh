@@ -5,7 +5,7 @@
 # window.
 set -u
 . "$(dirname "$0")/app.sh"
-e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+dv_desktop
 
 # A first run with an empty store writes the five keys.
 dv_start

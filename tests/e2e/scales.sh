@@ -7,7 +7,7 @@
 set -u
 . "$(dirname "$0")/app.sh"
 export E2E_SCREEN=2560x1600x24 E2E_DPI=96
-e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+dv_desktop
 export QT_USE_NATIVE_WINDOWS=1
 
 # The client area below the menu bar (a native child window).

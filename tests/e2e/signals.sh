@@ -6,9 +6,8 @@
 # host dying while the window is hidden shows the window.
 set -u
 . "$(dirname "$0")/app.sh"
-e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+dv_desktop
 
-now_ms() { date +%s%3N; }
 signals=(TERM INT HUP)
 round=0
 

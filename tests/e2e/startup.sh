@@ -4,9 +4,8 @@
 set -u
 . "$(dirname "$0")/app.sh"
 # With a tray host: without one the main window is shown on purpose.
-e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+dv_desktop
 
-now_ms() { date +%s%3N; }
 
 # 1. Doing nothing: the splash shows for 2000 ms.
 # Polled without pause so that the moment it maps is seen within a few ms.

@@ -9,8 +9,7 @@
 set -u
 export LC_ALL=en_US.UTF-8 TZ=UTC
 . "$(dirname "$0")/app.sh"
-e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
-e2e_stub_editor
+dv_desktop
 
 # The first of this month: the keyboard's Home selects it on the page.
 note="$(date +%-m)-1-$(date +%Y).txt"

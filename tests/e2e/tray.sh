@@ -5,8 +5,7 @@
 # Quit, and what happens without a tray host or when it restarts.
 set -u
 . "$(dirname "$0")/app.sh"
-e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
-e2e_stub_editor
+dv_desktop
 
 dv_start
 dv_skip_splash

@@ -5,7 +5,7 @@
 # and one minimise replace the settings file at most twice.
 set -u
 . "$(dirname "$0")/app.sh"
-e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
+dv_desktop
 
 # The designed frame on this desktop, from a first run with an empty store.
 dv_start

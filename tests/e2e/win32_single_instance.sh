@@ -30,7 +30,6 @@ e2e_wait_for 10 _e2e_tray_owned || { e2e_log "trayer did not take the tray"; exi
 # Wine's own processes stay up between the starts, as on a desktop.
 wineserver -p
 
-now_ms() { date +%s%3N; }
 w32_start() {
   e2e_spawn dayvane bash -c "cd '$1' && exec \"$WINE\" Dayvane.exe"
   W32_PID=$E2E_LAST_PID

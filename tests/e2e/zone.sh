@@ -20,8 +20,7 @@ put_back() {
 trap 'put_back; e2e_cleanup' EXIT
 ln -sfn "$zones/Etc/UTC" /etc/localtime
 
-e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
-e2e_stub_editor
+dv_desktop
 # shot NAME: the main window as NAME.png; differs A B: A.png and B.png
 # differ.
 shot() { dv_shot "$main" "$E2E_ARTIFACTS/$1.png"; }
