@@ -1,6 +1,7 @@
 #include "platform/window.h"
 
 #include "platform/errors.h"
+#include "platform/toolkit.h"
 
 namespace dv {
 
@@ -144,6 +145,11 @@ void Window::AddControl(std::unique_ptr<Control> control, std::string name, int 
 
 void Window::AddTimer(const ControlDesign& design, const TimerMaker& make) {
   AddControl(std::make_unique<TimerControl>(design, *this, make), design.name, design.index);
+}
+
+void Window::AddTimer(const ControlDesign& design, Toolkit& toolkit) {
+  AddTimer(design,
+           [&toolkit](std::function<void()> tick) { return toolkit.CreateTimer(std::move(tick)); });
 }
 
 void Window::AddMenuItems(const std::vector<MenuDesign>& menus) {

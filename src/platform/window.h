@@ -19,6 +19,8 @@ namespace dv {
 // Members that a caller may ask a control about before using them.
 enum class Member { Index, Left, Top, Width, Height, X1, Y1, X2, Y2, Move, IntegralHeight };
 
+class Toolkit;
+
 class Control {
  public:
   Control() = default;
@@ -231,6 +233,8 @@ class Window {
   void AddControl(std::unique_ptr<Control> control, std::string name, int index = -1);
   // Adds a timer control whose timer `make` makes.
   void AddTimer(const ControlDesign& design, const TimerMaker& make);
+  // Adds a timer control on the toolkit's timers.
+  void AddTimer(const ControlDesign& design, Toolkit& toolkit);
   // Adds the menu tree's items to the collection, depth first.
   void AddMenuItems(const std::vector<MenuDesign>& menus);
 

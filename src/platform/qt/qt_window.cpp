@@ -257,9 +257,7 @@ void QtWindow::BuildControls() {
     QWidget* native = nullptr;
     switch (design.kind) {
       case ControlKind::Timer:
-        AddTimer(design, [this](std::function<void()> tick) {
-          return toolkit_.CreateTimer(std::move(tick));
-        });
+        AddTimer(design, toolkit_);
         continue;
       case ControlKind::Calendar: {
         auto* calendar = new DiaryCalendar(client_, toolkit_.App().Path);

@@ -220,9 +220,7 @@ void Win32Window::BuildControls() {
     };
     switch (design.kind) {
       case ControlKind::Timer:
-        AddTimer(design, [this](std::function<void()> tick) {
-          return toolkit_.CreateTimer(std::move(tick));
-        });
+        AddTimer(design, toolkit_);
         continue;
       case ControlKind::Calendar: {
         // The program draws it, days with notes in bold (CalendarView):
