@@ -286,6 +286,9 @@ void DiaryCalendar::paintCell(QPainter* painter, const QRect& rect, QDate date) 
 
 void DiaryCalendar::showEvent(QShowEvent* event) {
   QCalendarWidget::showEvent(event);
+  // A date's tip shows under a resting pointer while another window is
+  // active too: Qt shows tips in active windows only, unless asked.
+  window()->setAttribute(Qt::WA_AlwaysShowToolTips);
   StartWatching();
   NewToday();
   Remark();
