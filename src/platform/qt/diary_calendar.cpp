@@ -24,6 +24,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/qt/calendar_accessible.h"
 #include "platform/qt/qt_look.h"
 #include "platform/trace.h"
 
@@ -202,7 +203,15 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
   QObject::connect(folder_poll_, &QTimer::timeout, this, [this] { PollFolder(); });
   view_ = findChild<QAbstractItemView*>("qt_calendar_calendarview");
   if (view_ != nullptr) view_->viewport()->installEventFilter(this);
+  // The month arrows show an arrow only: a screen reader says what they do.
+  for (const bool left : {true, false}) {
+    if (auto* arrow =
+            findChild<QToolButton*>(left ? "qt_calendar_prevmonth" : "qt_calendar_nextmonth")) {
+      arrow->setAccessibleName(left ? "Previous month" : "Next month");
+    }
+  }
   QObject::connect(this, &QCalendarWidget::currentPageChanged, this, [this] {
+    CalendarDatesChanged(this, true);
     if (isVisible()) Remark();
   });
   QObject::connect(this, &QCalendarWidget::selectionChanged, this, [this] {
@@ -266,6 +275,7 @@ void DiaryCalendar::Remark() {
       if (!marked_.contains(date)) setDateTextFormat(date, bold);
     }
     marked_ = now;
+    CalendarDatesChanged(this, false);
   }
   ActOnEvents();
 }
@@ -484,6 +494,7 @@ void DiaryCalendar::NewToday() {
   if (now == today_) return;
   today_ = now;
   if (view_ != nullptr) view_->viewport()->update();
+  CalendarDatesChanged(this, false);
 }
 
 int DiaryCalendar::CellAt(const QPoint& pos) const {
@@ -491,6 +502,19 @@ int DiaryCalendar::CellAt(const QPoint& pos) const {
   const QModelIndex index = view_->indexAt(pos);
   if (!index.isValid() || index.row() < kFirstDateRow || index.column() > 6) return -1;
   return (index.row() - kFirstDateRow) * 7 + index.column();
+}
+
+QDate DiaryCalendar::DateAt(int cell) const {
+  const std::vector<diary::Date> page = Page();
+  if (cell < 0 || cell >= static_cast<int>(page.size())) return {};
+  return ToQDate(page[static_cast<std::size_t>(cell)]);
+}
+
+std::optional<std::string> DiaryCalendar::NoteLine(QDate date) const {
+  const std::string name = diary::NoteFileName(FromQDate(date));
+  const auto size = folder_.Size(name);
+  if (!size || !diary::IsEntry(*size)) return std::nullopt;
+  return diary::PreviewLine(folder_.Head(name, diary::kPreviewBytes));
 }
 
 QRect DiaryCalendar::CellRect(int cell) const {

@@ -9,6 +9,7 @@
 #include <QCalendarWidget>
 #include <QDate>
 #include <QSet>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -47,6 +48,15 @@ class DiaryCalendar : public QCalendarWidget {
   void ApplyLook(const CalendarLook& look);
   // The date marked as today.
   QDate today() const { return today_; }
+  // The date in cell `cell` (0..41, by weeks) of the page shown; none
+  // outside it.
+  QDate DateAt(int cell) const;
+  // The first line of the date's note (PreviewLine); none when the date
+  // has no entry.
+  std::optional<std::string> NoteLine(QDate date) const;
+  // Cell `cell`'s rectangle in the view's viewport, and the view itself.
+  QRect CellRect(int cell) const;
+  QAbstractItemView* view() const { return view_; }
 
  protected:
   void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
@@ -74,7 +84,6 @@ class DiaryCalendar : public QCalendarWidget {
   void NewToday();
   // The page cell at `pos` in the view; -1 outside the dates.
   int CellAt(const QPoint& pos) const;
-  QRect CellRect(int cell) const;
   void ShowTip(int cell, const QPoint& global, bool keyboard);
 
   PosixNoteFolder folder_;
