@@ -302,19 +302,32 @@ QAccessibleInterface* CalendarFactory(const QString& /*class_name*/, QObject* ob
 
 void InstallCalendarAccessibility() { QAccessible::installFactory(CalendarFactory); }
 
-void CalendarDatesChanged(DiaryCalendar* calendar, bool names) {
+namespace {
+
+// Tells of a change of `kind` in the date cells that `told` picks.
+template <typename Told>
+void TellDates(DiaryCalendar* calendar, QAccessible::Event kind, Told told) {
   if (!QAccessible::isActive() || calendar == nullptr || calendar->view() == nullptr) return;
   QAccessibleInterface* table = QAccessible::queryAccessibleInterface(calendar->view()->viewport());
   if (table == nullptr) return;
-  for (int index = kColumns; index < kCells; ++index) {
-    QAccessibleInterface* cell = table->child(index);
-    if (names) {
-      QAccessibleEvent named(cell, QAccessible::NameChanged);
-      QAccessible::updateAccessibility(&named);
-    }
-    QAccessibleEvent described(cell, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&described);
+  for (int cell = 0; cell < kColumns * kWeeks; ++cell) {
+    if (!told(calendar->DateAt(cell))) continue;
+    QAccessibleEvent event(table->child(kColumns + cell), kind);
+    QAccessible::updateAccessibility(&event);
   }
+}
+
+}  // namespace
+
+void CalendarPageChanged(DiaryCalendar* calendar) {
+  const auto all = [](QDate /*date*/) { return true; };
+  TellDates(calendar, QAccessible::NameChanged, all);
+  TellDates(calendar, QAccessible::DescriptionChanged, all);
+}
+
+void CalendarDatesChanged(DiaryCalendar* calendar, const QSet<QDate>& dates) {
+  TellDates(calendar, QAccessible::DescriptionChanged,
+            [&dates](QDate date) { return dates.contains(date); });
 }
 
 }  // namespace dv::qt

@@ -6,6 +6,9 @@
 // first line. The selection moving is told as the focus on its date.
 #pragma once
 
+#include <QDate>
+#include <QSet>
+
 namespace dv::qt {
 
 class DiaryCalendar;
@@ -14,8 +17,10 @@ class DiaryCalendar;
 // or after calendars are made.
 void InstallCalendarAccessibility();
 
-// Tells a screen reader that the dates' names (a new page: `names`) or
-// their descriptions (notes written, a new today) have changed.
-void CalendarDatesChanged(DiaryCalendar* calendar, bool names);
+// Tells a screen reader that the page's dates are new (their names and
+// descriptions), or that the descriptions of `dates` have changed (their
+// notes written or gone, a new today).
+void CalendarPageChanged(DiaryCalendar* calendar);
+void CalendarDatesChanged(DiaryCalendar* calendar, const QSet<QDate>& dates);
 
 }  // namespace dv::qt

@@ -211,7 +211,7 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
     }
   }
   QObject::connect(this, &QCalendarWidget::currentPageChanged, this, [this] {
-    CalendarDatesChanged(this, true);
+    CalendarPageChanged(this);
     if (isVisible()) Remark();
   });
   QObject::connect(this, &QCalendarWidget::selectionChanged, this, [this] {
@@ -266,16 +266,23 @@ void DiaryCalendar::Remark() {
   if (!emptied_.empty()) notes_changed_ = true;  // the second look
   Trace("marks-read " + std::to_string(now.size()));
   if (now != marked_) {
+    QSet<QDate> changed;
     for (const QDate& date : marked_) {
-      if (!now.contains(date)) setDateTextFormat(date, QTextCharFormat());
+      if (!now.contains(date)) {
+        setDateTextFormat(date, QTextCharFormat());
+        changed.insert(date);
+      }
     }
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
     for (const QDate& date : now) {
-      if (!marked_.contains(date)) setDateTextFormat(date, bold);
+      if (!marked_.contains(date)) {
+        setDateTextFormat(date, bold);
+        changed.insert(date);
+      }
     }
     marked_ = now;
-    CalendarDatesChanged(this, false);
+    CalendarDatesChanged(this, changed);
   }
   ActOnEvents();
 }
@@ -492,9 +499,10 @@ void DiaryCalendar::ClockChanged() {
 void DiaryCalendar::NewToday() {
   const QDate now = ToQDate(diary::LocalDate(std::time(nullptr)));
   if (now == today_) return;
+  const QSet<QDate> changed{today_, now};
   today_ = now;
   if (view_ != nullptr) view_->viewport()->update();
-  CalendarDatesChanged(this, false);
+  CalendarDatesChanged(this, changed);
 }
 
 int DiaryCalendar::CellAt(const QPoint& pos) const {
