@@ -228,7 +228,11 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
   });
 }
 
-DiaryCalendar::~DiaryCalendar() { StopWatching(); }
+DiaryCalendar::~DiaryCalendar() {
+  StopWatching();
+  // What a screen reader asks of the dates while the view goes finds none.
+  view_ = nullptr;
+}
 
 std::vector<diary::Date> DiaryCalendar::Page() const {
   return diary::MonthPage(yearShown(), monthShown(), static_cast<int>(firstDayOfWeek()));
