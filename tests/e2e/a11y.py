@@ -4,8 +4,9 @@
   a11y.py grid      one line a calendar item, tab-separated: its role, name,
                     description and states (date cells, day-name headers,
                     and the buttons)
-  a11y.py watch S   for S seconds, the focus and selection events: the
-                    event and its item's name, one a line ("ready" first)
+  a11y.py watch S   the focus and selection events until the first focus
+                    event (for at most S seconds): the event and its item's
+                    name, one a line ("ready" first)
   a11y.py dump      the whole tree of the program, indented
 Exits 1 when the program is not on the accessibility bus.
 """
@@ -47,6 +48,8 @@ def main():
     if sys.argv[1] == "watch":
         def told(event):
             print(f"{event.type}\t{event.source.name}", flush=True)
+            if event.type.startswith("focus:"):
+                pyatspi.Registry.stop()
         kinds = ("focus:", "object:state-changed:focused", "object:state-changed:selected")
         pyatspi.Registry.registerEventListener(told, *kinds)
         GLib.timeout_add(int(float(sys.argv[2]) * 1000), pyatspi.Registry.stop)
