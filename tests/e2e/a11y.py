@@ -53,6 +53,9 @@ def main():
         kinds = ("focus:", "object:state-changed:focused", "object:state-changed:selected")
         pyatspi.Registry.registerEventListener(told, *kinds)
         GLib.timeout_add(int(float(sys.argv[2]) * 1000), pyatspi.Registry.stop)
+        # A question to the program comes after the news of the listeners:
+        # answered, it tells of these events.
+        app.getAttributes()
         print("ready", flush=True)
         pyatspi.Registry.start()
         return

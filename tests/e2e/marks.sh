@@ -243,6 +243,7 @@ timeout 5 xdotool windowactivate --sync "$main"
 xdotool mousemove $((cx + X0 + (15 % 7) * CW)) $((cy + Y0 + (15 / 7) * CH)) click 1 \
   mousemove 5 700 sleep 0.3
 # A screen reader hears of the date the selection moves to.
+: >"$E2E_ARTIFACTS/a11y-watch.log"
 e2e_spawn a11y-watch /usr/bin/python3 "$(dirname "$0")/a11y.py" watch 5
 watcher=$E2E_LAST_PID
 e2e_wait_for 5 grep -q ready "$E2E_ARTIFACTS/a11y-watch.log"
