@@ -1,9 +1,10 @@
 // The month calendar on Qt: a QCalendarWidget that marks the days with
 // notes in bold, keeps them current from the file system while it is shown
 // (also when the folder itself is deleted, renamed, replaced or made
-// unreadable), tells a date's note in a tip, starts the week on the user's
-// day and marks today, moving the mark at midnight. Hidden, it watches
-// nothing and wakes for nothing.
+// unreadable), tells a date's note in a tip (also in a window that is not
+// the active one) and to a screen reader (calendar_accessible), starts the
+// week on the user's day and marks today, moving the mark at midnight.
+// Hidden, it watches nothing and wakes for nothing.
 #pragma once
 
 #include <QCalendarWidget>
