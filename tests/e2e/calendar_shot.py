@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Reads the Windows program's drawn calendar from screenshots.
+"""Reads the program's drawn calendar from screenshots.
 
   calendar_shot.py grid SHOT X Y W H
       The calendar's rectangle X Y W H (screen pixels) in SHOT: prints
@@ -19,6 +19,11 @@
       The screen position of the centre of a date cell.
   calendar_shot.py index YEAR MONTH DAY
       The cell of a date on this month's page, Sunday first.
+  calendar_shot.py ink PLAIN BOLD
+      Where the two shots of a window differ (a date drawn plain, then
+      bold): "plain=P bold=B", the ink there in each, in pixels of full
+      ink (a pixel counts by how far it is from the colour most of the
+      place has).
 """
 import datetime
 import sys
@@ -123,6 +128,20 @@ def centre(path, x, y, w, h, index):
     print(x + (left + right) // 2, y + (top + bottom) // 2)
 
 
+def ink(plain, bold):
+    a = Image.open(plain).convert("RGB")
+    b = Image.open(bold).convert("RGB")
+    box = ImageChops.difference(a, b).getbbox()
+    if box is None:
+        sys.exit("the shots are the same")
+    a, b = a.crop(box), b.crop(box)
+    back = background(a)
+
+    def count(image):
+        return round(sum(max(abs(p - q) for p, q in zip(px, back)) for px in image.getdata()) / 255)
+    print(f"plain={count(a)} bold={count(b)}")
+
+
 def index(year, month, day):
     first = datetime.date.today().replace(day=1)
     before = (first.isoweekday() % 7) or 7  # days of the month before
@@ -140,6 +159,8 @@ if __name__ == "__main__":
         ink(args[0], args[1], *map(int, args[2:7]))
     elif command == "centre":
         centre(args[0], *map(int, args[1:6]))
+    elif command == "ink":
+        ink(*args[:2])
     elif command == "index":
         index(*map(int, args[:3]))
     else:

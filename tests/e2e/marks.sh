@@ -2,9 +2,11 @@
 # The calendar knows the diary: days with notes are bold, kept current from
 # the file system while the window is shown (whoever writes, however fast,
 # also when the folder itself is deleted or renamed), a resting pointer or
-# the keyboard shows a date's tip, and in the tray the program makes no
-# system call at all. A note that is a named pipe is reported, not waited
-# on, and a note is always created in the folder the program names.
+# the keyboard shows a date's tip (also while another window is active), a
+# screen reader reads the dates in full with their notes (AT-SPI), and in
+# the tray the program makes no system call at all. A note that is a named
+# pipe is reported, not waited on, and a note is always created in the
+# folder the program names.
 #
 # The grid's cells are found from the marks themselves: two notes in known
 # cells give the cell size and position, and every later change must lie in
@@ -14,22 +16,27 @@
 #   strace -c -f -p "$(pidof dayvane)" -o idle.txt & sleep 60; kill -INT $!
 set -u
 export LC_ALL=en_US.UTF-8 TZ=UTC
+. "$(dirname "$0")/lib.sh"
+# A session bus for the accessibility bus, which Qt joins without a screen
+# reader's asking too.
+e2e_session_bus "$@"
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 . "$(dirname "$0")/app.sh"
 e2e_start_x && e2e_start_wm && e2e_start_tray || exit 1
 e2e_stub_editor
 
 now_ms() { date +%s%3N; }
 
-# page_name I: the notes file name of cell I (0..41) of this month's page,
-# Sunday first.
+# page_name I [FORMAT]: the notes file name of cell I (0..41) of this
+# month's page, Sunday first; with FORMAT (strftime's), its date so.
 page_name() {
-  python3 - "$1" <<'EOF'
+  python3 - "$1" "${2:-%-m-%-d-%Y.txt}" <<'EOF'
 import datetime, sys
 today = datetime.date.today()
 first = today.replace(day=1)
 before = (first.isoweekday() % 7) or 7          # days shown before the 1st
 day = first - datetime.timedelta(days=before - int(sys.argv[1]))
-print(f"{day.month}-{day.day}-{day.year}.txt")
+print(day.strftime(sys.argv[2]))
 EOF
 }
 
@@ -106,6 +113,7 @@ wait_change "$BEFORE"
 e2e_check "a note written from outside is marked within 1 s (${TOOK:-?} ms)" \
   test -n "$BOX" -a "${TOOK:-9999}" -le 1000
 read -r ax ay <<<"$(box_centre)"
+dv_check_bold "at ${E2E_DPI:-96} dpi" "$BEFORE" "$AFTER"
 BEFORE=$AFTER
 note 36 "second"
 wait_change "$BEFORE"
@@ -187,15 +195,65 @@ e2e_shot 05-tip-with-bytes
 e2e_check "a note of stray bytes shows a tip too, and the program runs" \
   eval '[ -n "$tip" ] && dv_running'
 
+# Another window active (a click went elsewhere): resting on a date still
+# shows its tip.
+xdotool mousemove 5 700
+e2e_wait_for 5 eval '[ -z "$(e2e_wait_window_type TOOLTIP 0)" ]'
+e2e_spawn other xmessage -title other-window -geometry 200x60+0+600 "another window"
+other_pid=$E2E_LAST_PID
+other=$(e2e_wait_window '^other-window$' 5)
+timeout 5 xdotool windowactivate --sync "$other"
+e2e_check "another window is active" test "$(xdotool getactivewindow)" = "$other"
+xdotool mousemove $((cx + X0 + (22 % 7) * CW)) $((cy + Y0 + (22 / 7) * CH)) sleep 0.2 \
+  mousemove_relative 1 1
+tip=$(e2e_wait_window_type TOOLTIP 5)
+e2e_shot 05b-tip-other-window-active
+e2e_check "while another window is active, resting on a date shows its tip" test -n "$tip"
+e2e_kill "$other_pid"
+
+# What a screen reader reads of the grid (AT-SPI): dates in full, in the
+# user's language (so a day of another month says its month), with their
+# notes' first lines and today, under the day names as column headers;
+# the month arrows by name.
+/usr/bin/python3 "$(dirname "$0")/a11y.py" grid >"$E2E_ARTIFACTS/a11y-grid.txt"
+grid() { grep -F -- "$1" "$E2E_ARTIFACTS/a11y-grid.txt"; }
+long='%A, %B %-d, %Y'
+e2e_check "a date is read in full ($(page_name 22 "$long"))" \
+  eval 'grid "table cell	$(page_name 22 "$long")	Note: Tea with Ann <b>at five</b>	"'
+e2e_check "a day of another month too, with its note" \
+  eval 'grid "table cell	$(page_name 0 "$long")	Note: a day of the month next door	"'
+e2e_check "today is read as today" eval 'grid "table cell	$(date +"$long")	Today"'
+plain=35
+[ "$(page_name $plain %F)" = "$(date +%F)" ] && plain=34
+e2e_check "a day without a note has no description" \
+  eval 'grid "table cell	$(page_name $plain "$long")		"'
+headers=$(grid "table column header	" | cut -f2 | tr '\n' ' ')
+e2e_check "the day names are the column headers, Sunday first ($headers)" \
+  eval '[ "$headers" = "Sunday Monday Tuesday Wednesday Thursday Friday Saturday " ] &&
+    ! grid "table column header" | grep -q selectable'
+e2e_check "the month arrows are named" \
+  eval 'grid "push button	Previous month	" && grid "push button	Next month	"'
+
 # The keyboard: moving the selection shows the new date's tip.
 xdotool mousemove 5 700
 e2e_wait_for 5 eval '[ -z "$(e2e_wait_window_type TOOLTIP 0)" ]'
 timeout 5 xdotool windowactivate --sync "$main"
 xdotool mousemove $((cx + X0 + (15 % 7) * CW)) $((cy + Y0 + (15 / 7) * CH)) click 1 \
-  mousemove 5 700 sleep 0.3 key Right
+  mousemove 5 700 sleep 0.3
+# A screen reader hears of the date the selection moves to.
+: >"$E2E_ARTIFACTS/a11y-watch.log"
+e2e_spawn a11y-watch /usr/bin/python3 "$(dirname "$0")/a11y.py" watch 5
+watcher=$E2E_LAST_PID
+e2e_wait_for 5 grep -q ready "$E2E_ARTIFACTS/a11y-watch.log"
+xdotool key Right
 tip=$(e2e_wait_window_type TOOLTIP 5)
 e2e_shot 06-tip-keyboard
 e2e_check "moving the selection with the keyboard shows its tip" test -n "$tip"
+e2e_check "and gives the focus to its date ($(page_name 16 "$long"))" e2e_wait_for 5 \
+  grep -qF "focus:	$(page_name 16 "$long")" "$E2E_ARTIFACTS/a11y-watch.log"
+# Its end is told to the program (the bus's listeners change): before the
+# quiet in the tray.
+e2e_wait_for 10 eval '! e2e_pid_alive $watcher'
 
 # In the tray: no system call at all for 20 s, also while notes are written.
 # The tip goes with a key or when the pointer leaves the date it is for.

@@ -3,7 +3,7 @@
 # three ways (Xft.dpi 192; Xft.dpi 96 with QT_SCALE_FACTOR=2; Xft.dpi 192
 # with Qt's scaling off) gives a 650 x 402 pixel calendar area, and a moved
 # window reopens on the same pixels; QT_SCALE_FACTOR=1.5 at 96 dpi (144 dpi)
-# gives 488 x 302.
+# gives 488 x 302. A day with a note is drawn heavier at each.
 set -u
 . "$(dirname "$0")/app.sh"
 export E2E_SCREEN=2560x1600x24 E2E_DPI=96
@@ -32,6 +32,16 @@ check_scale() {
   e2e_shot "$name"
   e2e_check "$name: the calendar area is $want ($(client_area "$main"))" \
     test "$(client_area "$main")" = "$want"
+  # A note for the 12th (the 13th on the 12th, which is selected) makes it bold.
+  local plain="$E2E_ARTIFACTS/$name-plain.png" bold="$E2E_ARTIFACTS/$name-bold.png"
+  local note
+  note="$DV_HOME/$(date +%-m)-$(($(date +%-d) == 12 ? 13 : 12))-$(date +%Y).txt"
+  xdotool mousemove 0 0
+  dv_shot "$main" "$plain"
+  echo bold >"$note"
+  e2e_wait_for 3 eval 'dv_shot "$main" "$bold" && dv_changed "$plain" "$bold"'
+  dv_check_bold "$name" "$plain" "$bold"
+  rm "$note"
   placed=$(e2e_geometry "$main")
   xdotool windowmove "$main" 301 203
   e2e_wait_settled "$main" "$placed"

@@ -25,6 +25,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/qt/calendar_accessible.h"
 #include "platform/qt/qt_look.h"
 #include "platform/trace.h"
 
@@ -220,8 +221,16 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
   QObject::connect(folder_poll_, &QTimer::timeout, this, [this] { PollFolder(); });
   view_ = findChild<QAbstractItemView*>("qt_calendar_calendarview");
   if (view_ != nullptr) view_->viewport()->installEventFilter(this);
+  // The month arrows show an arrow only: a screen reader says what they do.
+  for (const bool left : {true, false}) {
+    if (auto* arrow =
+            findChild<QToolButton*>(left ? "qt_calendar_prevmonth" : "qt_calendar_nextmonth")) {
+      arrow->setAccessibleName(left ? "Previous month" : "Next month");
+    }
+  }
   QObject::connect(this, &QCalendarWidget::currentPageChanged, this, [this] {
     conflicts_stale_ = true;
+    CalendarPageChanged(this);
     if (isVisible()) Remark();
   });
   QObject::connect(this, &QCalendarWidget::selectionChanged, this, [this] {
@@ -238,7 +247,11 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
   });
 }
 
-DiaryCalendar::~DiaryCalendar() { StopWatching(); }
+DiaryCalendar::~DiaryCalendar() {
+  StopWatching();
+  // What a screen reader asks of the dates while the view goes finds none.
+  view_ = nullptr;
+}
 
 std::vector<diary::Date> DiaryCalendar::Page() const {
   return diary::MonthPage(yearShown(), monthShown(), static_cast<int>(firstDayOfWeek()));
@@ -283,15 +296,23 @@ void DiaryCalendar::Remark() {
   if (!emptied_.empty()) notes_changed_ = true;  // the second look
   Trace("marks-read " + std::to_string(now.size()));
   if (now != marked_) {
+    QSet<QDate> changed;
     for (const QDate& date : marked_) {
-      if (!now.contains(date)) setDateTextFormat(date, QTextCharFormat());
+      if (!now.contains(date)) {
+        setDateTextFormat(date, QTextCharFormat());
+        changed.insert(date);
+      }
     }
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
     for (const QDate& date : now) {
-      if (!marked_.contains(date)) setDateTextFormat(date, bold);
+      if (!marked_.contains(date)) {
+        setDateTextFormat(date, bold);
+        changed.insert(date);
+      }
     }
     marked_ = now;
+    CalendarDatesChanged(this, changed);
   }
   ActOnEvents();
 }
@@ -313,6 +334,9 @@ void DiaryCalendar::paintCell(QPainter* painter, const QRect& rect, QDate date) 
 void DiaryCalendar::showEvent(QShowEvent* event) {
   QCalendarWidget::showEvent(event);
   conflicts_stale_ = true;  // unwatched while hidden
+  // A date's tip shows under a resting pointer while another window is
+  // active too: Qt shows tips in active windows only, unless asked.
+  window()->setAttribute(Qt::WA_AlwaysShowToolTips);
   StartWatching();
   NewToday();
   Remark();
@@ -509,8 +533,10 @@ void DiaryCalendar::ClockChanged() {
 void DiaryCalendar::NewToday() {
   const QDate now = ToQDate(diary::LocalDate(std::time(nullptr)));
   if (now == today_) return;
+  const QSet<QDate> changed{today_, now};
   today_ = now;
   if (view_ != nullptr) view_->viewport()->update();
+  CalendarDatesChanged(this, changed);
 }
 
 int DiaryCalendar::CellAt(const QPoint& pos) const {
@@ -518,6 +544,19 @@ int DiaryCalendar::CellAt(const QPoint& pos) const {
   const QModelIndex index = view_->indexAt(pos);
   if (!index.isValid() || index.row() < kFirstDateRow || index.column() > 6) return -1;
   return (index.row() - kFirstDateRow) * 7 + index.column();
+}
+
+QDate DiaryCalendar::DateAt(int cell) const {
+  const std::vector<diary::Date> page = Page();
+  if (cell < 0 || cell >= static_cast<int>(page.size())) return {};
+  return ToQDate(page[static_cast<std::size_t>(cell)]);
+}
+
+std::optional<std::string> DiaryCalendar::NoteLine(QDate date) const {
+  const std::string name = diary::NoteFileName(FromQDate(date));
+  const auto size = folder_.Size(name);
+  if (!size || !diary::IsEntry(*size)) return std::nullopt;
+  return diary::PreviewLine(folder_.Head(name, diary::kPreviewBytes));
 }
 
 QRect DiaryCalendar::CellRect(int cell) const {

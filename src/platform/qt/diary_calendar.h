@@ -1,14 +1,16 @@
 // The month calendar on Qt: a QCalendarWidget that marks the days with
 // notes in bold, keeps them current from the file system while it is shown
 // (also when the folder itself is deleted, renamed, replaced or made
-// unreadable), tells a date's note in a tip, starts the week on the user's
-// day and marks today, moving the mark at midnight. Hidden, it watches
-// nothing and wakes for nothing.
+// unreadable), tells a date's note in a tip (also in a window that is not
+// the active one) and to a screen reader (calendar_accessible), starts the
+// week on the user's day and marks today, moving the mark at midnight.
+// Hidden, it watches nothing and wakes for nothing.
 #pragma once
 
 #include <QCalendarWidget>
 #include <QDate>
 #include <QSet>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,6 +50,15 @@ class DiaryCalendar : public QCalendarWidget {
   void ApplyLook(const CalendarLook& look);
   // The date marked as today.
   QDate today() const { return today_; }
+  // The date in cell `cell` (0..41, by weeks) of the page shown; none
+  // outside it.
+  QDate DateAt(int cell) const;
+  // The first line of the date's note (PreviewLine); none when the date
+  // has no entry.
+  std::optional<std::string> NoteLine(QDate date) const;
+  // Cell `cell`'s rectangle in the view's viewport, and the view itself.
+  QRect CellRect(int cell) const;
+  QAbstractItemView* view() const { return view_; }
 
  protected:
   void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
@@ -75,7 +86,6 @@ class DiaryCalendar : public QCalendarWidget {
   void NewToday();
   // The page cell at `pos` in the view; -1 outside the dates.
   int CellAt(const QPoint& pos) const;
-  QRect CellRect(int cell) const;
   void ShowTip(int cell, const QPoint& global, bool keyboard);
 
   PosixNoteFolder folder_;

@@ -21,6 +21,7 @@
 
 #include "diary/program_folder.h"
 #include "platform/errors.h"
+#include "platform/qt/calendar_accessible.h"
 #include "platform/qt/diary_calendar.h"
 #include "platform/qt/qt_store.h"
 #include "platform/qt/qt_window.h"
@@ -100,6 +101,7 @@ QtToolkit::QtToolkit(QApplication& app, std::string title) : app_(app) {
   // (icons, arrows) are made again at each paint at no measurable cost.
   QPixmapCache::setCacheLimit(0);
   UseProgramStyle();
+  InstallCalendarAccessibility();
   const QFileInfo program(QCoreApplication::applicationFilePath());
   ProgramFolderFacts facts;
   facts.program_dir = QDir::cleanPath(program.absolutePath()).toStdString();
