@@ -1,0 +1,188 @@
+// Reads the main window's month calendar as a screen reader does (Active
+// Accessibility), in the Windows end-to-end tests:
+//
+//   accessible_probe.exe
+//     the calendar's object (child 0) and each of its children, one a line:
+//     0 role=table name="December 2026" description="" state=focusable children=44
+//     1 role=cell name="Sunday, November 29, 2026" description="" state=selectable,focusable
+//   accessible_probe.exe events MS
+//     "ready", then for MS milliseconds the calendar's focus, selection,
+//     reorder and name change events as they come, with the child's name:
+//     focus 12 "Wednesday, December 9, 2026"
+//
+// Exit code 1 when there is no calendar window or it gives no object.
+#include <windows.h>
+// After windows.h.
+#include <ole2.h>
+#include <oleacc.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+HWND calendar = nullptr;
+
+BOOL CALLBACK FindCalendar(HWND window, LPARAM /*unused*/) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wcscmp(name, L"SysMonthCal32") != 0) return TRUE;
+  calendar = window;
+  return FALSE;
+}
+
+BOOL CALLBACK FindInTopLevel(HWND window, LPARAM /*unused*/) {
+  EnumChildWindows(window, FindCalendar, 0);
+  return calendar == nullptr ? TRUE : FALSE;
+}
+
+std::string Utf8(const wchar_t* text, int length) {
+  if (text == nullptr || length == 0) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+// A text property, "" when there is none.
+template <typename Getter>
+std::string Text(Getter get) {
+  BSTR text = nullptr;
+  if (FAILED(get(&text)) || text == nullptr) return {};
+  std::string out = Utf8(text, static_cast<int>(SysStringLen(text)));
+  SysFreeString(text);
+  return out;
+}
+
+std::string Role(IAccessible* object, VARIANT child) {
+  VARIANT role;
+  VariantInit(&role);
+  if (FAILED(object->get_accRole(child, &role)) || role.vt != VT_I4) return "none";
+  switch (role.lVal) {
+    case ROLE_SYSTEM_TABLE:
+      return "table";
+    case ROLE_SYSTEM_CELL:
+      return "cell";
+    case ROLE_SYSTEM_PUSHBUTTON:
+      return "pushbutton";
+    case ROLE_SYSTEM_CLIENT:
+      return "client";
+    case ROLE_SYSTEM_LIST:
+      return "list";
+    case ROLE_SYSTEM_LISTITEM:
+      return "listitem";
+    default:
+      return std::to_string(role.lVal);
+  }
+}
+
+std::string State(IAccessible* object, VARIANT child) {
+  VARIANT state;
+  VariantInit(&state);
+  if (FAILED(object->get_accState(child, &state)) || state.vt != VT_I4) return "none";
+  static const struct {
+    long flag;
+    const char* name;
+  } kNames[] = {{STATE_SYSTEM_UNAVAILABLE, "unavailable"}, {STATE_SYSTEM_SELECTED, "selected"},
+                {STATE_SYSTEM_FOCUSED, "focused"},         {STATE_SYSTEM_INVISIBLE, "invisible"},
+                {STATE_SYSTEM_SELECTABLE, "selectable"},   {STATE_SYSTEM_FOCUSABLE, "focusable"}};
+  std::string out;
+  for (const auto& name : kNames) {
+    if ((state.lVal & name.flag) != 0) out += (out.empty() ? "" : ",") + std::string(name.name);
+  }
+  return out.empty() ? "normal" : out;
+}
+
+std::string Name(IAccessible* object, VARIANT child) {
+  return Text([&](BSTR* text) { return object->get_accName(child, text); });
+}
+
+int Dump(IAccessible* object) {
+  long count = 0;
+  object->get_accChildCount(&count);
+  for (long id = 0; id <= count; ++id) {
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = id;
+    const std::string description =
+        Text([&](BSTR* text) { return object->get_accDescription(child, text); });
+    std::printf("%ld role=%s name=\"%s\" description=\"%s\" state=%s", id,
+                Role(object, child).c_str(), Name(object, child).c_str(), description.c_str(),
+                State(object, child).c_str());
+    if (id == 0) std::printf(" children=%ld", count);
+    std::printf("\n");
+  }
+  return 0;
+}
+
+void CALLBACK Event(HWINEVENTHOOK /*hook*/, DWORD event, HWND window, LONG object_id, LONG child_id,
+                    DWORD /*thread*/, DWORD /*time*/) {
+  if (window != calendar || object_id != OBJID_CLIENT) return;
+  const char* name = event == EVENT_OBJECT_FOCUS        ? "focus"
+                     : event == EVENT_OBJECT_SELECTION  ? "selection"
+                     : event == EVENT_OBJECT_REORDER    ? "reorder"
+                     : event == EVENT_OBJECT_NAMECHANGE ? "namechange"
+                                                        : nullptr;
+  if (name == nullptr) return;
+  IAccessible* object = nullptr;
+  VARIANT child;
+  VariantInit(&child);
+  std::string text;
+  if (SUCCEEDED(AccessibleObjectFromEvent(window, object_id, child_id, &object, &child))) {
+    text = Name(object, child);
+    object->Release();
+  }
+  std::printf("%s %ld \"%s\"\n", name, child_id, text.c_str());
+  std::fflush(stdout);
+}
+
+int Events(DWORD milliseconds) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(calendar, &process);
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_NAMECHANGE, nullptr,
+                                       Event, process, 0, WINEVENT_OUTOFCONTEXT);
+  if (hook == nullptr) return 1;
+  std::printf("ready\n");
+  std::fflush(stdout);
+  const UINT_PTR timer = SetTimer(nullptr, 0, milliseconds, nullptr);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (message.message == WM_TIMER && message.wParam == timer) break;
+    DispatchMessageW(&message);
+  }
+  UnhookWinEvent(hook);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool events = argc == 3 && std::strcmp(argv[1], "events") == 0;
+  if (argc != 1 && !events) {
+    std::fprintf(stderr, "usage: accessible_probe [events MILLISECONDS]\n");
+    return 2;
+  }
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  EnumWindows(FindInTopLevel, 0);
+  if (calendar == nullptr) {
+    std::fprintf(stderr, "accessible_probe: no calendar window\n");
+    return 1;
+  }
+  if (events) return Events(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+  IAccessible* object = nullptr;
+  const HRESULT got =
+      AccessibleObjectFromWindow(calendar, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                 reinterpret_cast<void**>(&object));
+  if (FAILED(got) || object == nullptr) {
+    std::fprintf(stderr, "accessible_probe: no object (0x%08lx)\n",
+                 static_cast<unsigned long>(got));
+    return 1;
+  }
+  const int status = Dump(object);
+  object->Release();
+  CoUninitialize();
+  return status;
+}
