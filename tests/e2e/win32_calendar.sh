@@ -194,6 +194,12 @@ e2e_check "the day with a note is described by the note's first line" grep -q "^
   <<<"$acc"
 e2e_check "today is described so, and is the focused selection" grep -q "^$(child_of today) \
 role=cell name=\"$(long_date today)\" description=\"Today[^\"]*\" state=selected,focused," <<<"$acc"
+e2e_check "a hit test at the centre of each day and button finds it" \
+  test "$(grep -cE '^([1-9][0-9]*) .* at=[0-9]+,[0-9]+,[1-9][0-9]*,[1-9][0-9]* hit=\1$' <<<"$acc")" = 44
+read -r l t w h < <(grep "^$(child_of "$day15") " <<<"$acc" | sed 's/.* at=\([^ ]*\).*/\1/' | tr , ' ')
+e2e_check "the day with a note lies where it is drawn ($px,$py in ${l:-?},${t:-?} ${w:-?}x${h:-?})" \
+  test "${l:-0}" -le "$px" -a "$px" -lt $((${l:-0} + ${w:-0})) -a "${t:-0}" -le "$py" -a \
+  "$py" -lt $((${t:-0} + ${h:-0}))
 e2e_check "the month buttons are named" \
   test "$(grep -oE '^4[34] role=pushbutton name="[^"]*"' <<<"$acc" | tr '\n' ' ')" = \
   '43 role=pushbutton name="Previous month" 44 role=pushbutton name="Next month" '
@@ -206,10 +212,17 @@ xdotool key Right
 e2e_wait_for 5 w32_popup
 e2e_shot 04-tip-keyboard
 e2e_check "the arrow key moves the selection and shows its tip" w32_popup
-heard() { grep -q "^$1 $(child_of tomorrow) \"$(long_date tomorrow)\"" "$E2E_TMP/events"; }
-e2e_wait_for 5 heard selection
-e2e_check "a screen reader hears the focus and the selection on the next day" \
-  eval 'heard focus && heard selection'
+heard() { grep -q "^$1 $2 \"$3\"" "$E2E_TMP/events"; }
+e2e_wait_for 5 heard selection "$(child_of tomorrow)" "$(long_date tomorrow)"
+e2e_check "a screen reader hears the focus and the selection on the next day" eval \
+  'heard focus "$(child_of tomorrow)" "$(long_date tomorrow)" &&
+   heard selection "$(child_of tomorrow)" "$(long_date tomorrow)"'
+# Page Down: the next month's page, a new name.
+xdotool key Next
+next_month=$(date -d "$(date +%Y-%m-15) +1 month" '+%B %Y')
+e2e_wait_for 5 heard namechange 0 "$next_month"
+e2e_check "the next page is told: reordered, renamed \"$next_month\"" \
+  eval 'heard reorder 0 "$next_month" && heard namechange 0 "$next_month"'
 e2e_kill "$events_pid"
 tr -d '\r' <"$E2E_TMP/events" >"$E2E_ARTIFACTS/events.txt"
 

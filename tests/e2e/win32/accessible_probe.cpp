@@ -3,8 +3,12 @@
 //
 //   accessible_probe.exe
 //     the calendar's object (child 0) and each of its children, one a line:
-//     0 role=table name="December 2026" description="" state=focusable children=44
+//     0 role=table name="December 2026" description="" state=focusable at=L,T,W,H hit=0
+//       children=44
 //     1 role=cell name="Sunday, November 29, 2026" description="" state=selectable,focusable
+//       at=L,T,W,H hit=1
+//     (each on one line): its screen rectangle, and what a hit test at its
+//     centre finds.
 //   accessible_probe.exe events MS
 //     "ready", then for MS milliseconds the calendar's focus, selection,
 //     reorder and name change events as they come, with the child's name:
@@ -95,6 +99,22 @@ std::string State(IAccessible* object, VARIANT child) {
   return out.empty() ? "normal" : out;
 }
 
+// The child's rectangle on the screen and the child that a hit test at
+// its centre finds: "at=L,T,W,H hit=N".
+std::string Location(IAccessible* object, VARIANT child) {
+  long left = 0;
+  long top = 0;
+  long width = 0;
+  long height = 0;
+  object->accLocation(&left, &top, &width, &height, child);
+  VARIANT hit;
+  VariantInit(&hit);
+  object->accHitTest(left + width / 2, top + height / 2, &hit);
+  return "at=" + std::to_string(left) + "," + std::to_string(top) + "," + std::to_string(width) +
+         "," + std::to_string(height) +
+         " hit=" + (hit.vt == VT_I4 ? std::to_string(hit.lVal) : std::string("none"));
+}
+
 std::string Name(IAccessible* object, VARIANT child) {
   return Text([&](BSTR* text) { return object->get_accName(child, text); });
 }
@@ -109,9 +129,9 @@ int Dump(IAccessible* object) {
     child.lVal = id;
     const std::string description =
         Text([&](BSTR* text) { return object->get_accDescription(child, text); });
-    std::printf("%ld role=%s name=\"%s\" description=\"%s\" state=%s", id,
+    std::printf("%ld role=%s name=\"%s\" description=\"%s\" state=%s %s", id,
                 Role(object, child).c_str(), Name(object, child).c_str(), description.c_str(),
-                State(object, child).c_str());
+                State(object, child).c_str(), Location(object, child).c_str());
     if (id == 0) std::printf(" children=%ld", count);
     std::printf("\n");
   }
