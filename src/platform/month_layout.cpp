@@ -17,7 +17,24 @@ constexpr double kNameLines = 1.7;
 // The i-th of n equal parts of [start, start + length): the parts tile it.
 int Split(int start, int length, int i, int n) { return start + length * i / n; }
 
+// The system's colours by their numbers.
+constexpr OleColor System(unsigned index) { return kSystemColorFlag | index; }
+constexpr unsigned kWindow = 5;
+constexpr unsigned kWindowText = 8;
+constexpr unsigned kGrayText = 17;
+constexpr unsigned kHotLight = 26;
+constexpr OleColor kTodayRed = 0x0000DC;  // 220, 0, 0 as 0xBBGGRR
+
 }  // namespace
+
+MonthColors PageColors(const CalendarLook& look, bool high_contrast) {
+  if (high_contrast) {
+    return {System(kWindow),     System(kWindowText), System(kWindowText),
+            System(kWindowText), System(kGrayText),   System(kHotLight)};
+  }
+  return {look.back_color,      look.title_font_color, look.day_font_color,
+          look.grid_font_color, look.grid_lines_color, kTodayRed};
+}
 
 Rect MonthLayout::NameCell(int column) const {
   const int left = Split(names.left, names.width, column, kColumns);

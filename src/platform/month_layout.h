@@ -28,6 +28,20 @@ struct MonthLayout {
   int CellAt(int x, int y) const;
 };
 
+// The colours a month page is drawn in.
+struct MonthColors {
+  OleColor back;
+  OleColor title;  // the month, the year and the arrows
+  OleColor names;  // the day names
+  OleColor dates;  // the dates of the month shown
+  OleColor other;  // the dates of the months before and after, and the grid lines
+  OleColor today;  // the frame round today
+};
+// The designed colours; with `high_contrast`, the system's colours, so that
+// a user's high-contrast scheme holds in the calendar too (today framed in
+// the hyperlink colour, which such a scheme keeps apart from the text).
+MonthColors PageColors(const CalendarLook& look, bool high_contrast);
+
 // The layout of a calendar `width` x `height` pixels whose design is `look`
 // at `design_width` x `design_height` twips: the fonts have their designed
 // point sizes at the designed size and scale with the smaller of the two

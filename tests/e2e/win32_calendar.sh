@@ -102,6 +102,9 @@ wait_cell "$S0"
 e2e_check "a note written from outside marks its day within 1 s (cell $CELL, ${TOOK:-?} ms)" \
   test "$CELL" = "$(cell_of 15)" -a "${TOOK:-9999}" -le 1000
 cp "$AFTER" "$E2E_ARTIFACTS/02-note-on-15.png"
+read -r plain bold < <("$shot_py" ink "$S0" "$AFTER" $(calendar) "$(cell_of 15)")
+e2e_check "the 15th is drawn heavier with its note (${bold:-?} dark pixels, ${plain:-?} without)" \
+  test "${bold:-0}" -ge $((${plain:-9999} * 5 / 4))
 S1=$AFTER
 
 # Files that are no notes of the page are named by the folder's watch and
@@ -170,6 +173,14 @@ e2e_check "a resting pointer shows the date's tip" test -n "$tip"
 read -r _ _ tw th _ < <(w32_geometry "$tip")
 e2e_check "the tip has three lines: date, week, the note's first line (${tw:-0}x${th:-0})" \
   test "${th:-0}" -ge 36 -a "${tw:-0}" -ge 60
+# Saved while the pointer rests, the note's new first line is in the tip; a
+# double click that opens the editor takes the tip away.
+printf 'Lunch with Bo\r\n' >"$(note 15)"
+e2e_check "the tip follows the note saved under it" \
+  e2e_wait_for 3 grep -q ' tip .*|Lunch with Bo' "$DAYVANE_TRACE"
+xdotool click --repeat 2 --delay 80 1
+e2e_wait_for 10 test -s "$prog/notepad.log"
+e2e_check "the double click that opens the editor takes the tip away" e2e_wait_for 3 eval '! w32_popup'
 # The keyboard: focus by a click on the day names, then the right arrow.
 xdotool mousemove $((cx + cw / 2)) $((cy + ch * 600 / 3015)) sleep 0.2 click 1
 e2e_wait_for 3 eval '! w32_popup'

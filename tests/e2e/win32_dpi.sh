@@ -95,6 +95,21 @@ cal="$((mx + (90 * mw + 2437) / 4875)) $((my + mh - client_h)) $(((4695 * mw + 2
 grid=$("$(dirname "$0")/calendar_shot.py" grid "$E2E_ARTIFACTS/02-main-window.png" $cal)
 e2e_check "the calendar at $cal fills its rectangle with 8 x 8 grid lines ($grid)" \
   eval '[[ $grid =~ ^fill=(0\.9[5-9]|1\.0) && $grid == *" vertical=8 horizontal=8" ]]'
+# A day with a note is drawn heavier at this resolution too.
+shot_py="$(dirname "$0")/calendar_shot.py"
+year=$(date +%Y) month=$((10#$(date +%m)))
+cell=$("$shot_py" index "$year" "$month" 15) changed=none deadline=$((SECONDS + 5))
+xdotool mousemove 5 $((screen_h - 5))
+e2e_shot 02-main-window
+printf 'Tea with Ann\r\n' >"$prog/$month-15-$year.txt"
+while [ "$changed" != "$cell" ] && [ $SECONDS -le $deadline ]; do
+  e2e_shot 02-note-on-15
+  changed=$("$shot_py" cell "$E2E_ARTIFACTS/02-main-window.png" "$E2E_ARTIFACTS/02-note-on-15.png" $cal)
+done
+read -r plain bold < <("$shot_py" ink "$E2E_ARTIFACTS/02-main-window.png" \
+  "$E2E_ARTIFACTS/02-note-on-15.png" $cal "$cell")
+e2e_check "the 15th is drawn heavier with its note (${bold:-?} dark pixels, ${plain:-?} without)" \
+  test "$changed" = "$cell" -a "${bold:-0}" -ge $((${plain:-9999} * 5 / 4))
 if [ "$dpi" = 192 ]; then
   # Nor a window drawn at 96 dpi and stretched to twice its size: that is
   # the same after every second pixel is dropped and the rest doubled.

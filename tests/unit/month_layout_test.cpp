@@ -110,6 +110,17 @@ TEST(MonthLayout, TheMainWindowsCalendarFitsItsFonts) {
   EXPECT_GT(m.names.height, m.names_font);
   EXPECT_GT(m.Cell(0).height, m.dates_font);
   EXPECT_GT(m.Cell(0).width, 2 * m.dates_font);
+
+  // Its colours are the design's; in high contrast, all the system's, with
+  // today's frame apart from the text and the background.
+  const MonthColors designed = PageColors(calendar->calendar, false);
+  EXPECT_EQ(designed.dates, calendar->calendar.grid_font_color);
+  const MonthColors high = PageColors(calendar->calendar, true);
+  for (const OleColor c : {high.back, high.title, high.names, high.dates, high.other, high.today}) {
+    EXPECT_NE(c & kSystemColorFlag, 0U) << std::hex << c;
+  }
+  EXPECT_NE(high.today, high.dates);
+  EXPECT_NE(high.today, high.back);
 }
 
 }  // namespace

@@ -13,11 +13,21 @@ namespace {
 constexpr UINT_PTR kMidnightTimer = 0x4D4E;  // a number the control does not use
 constexpr UINT_PTR kSubclass = 1;
 constexpr UINT kMenuFirst = 1;
-constexpr COLORREF kTodayFrame = RGB(220, 0, 0);
+// Below this em height a bold face is hardly heavier than the regular one
+// (a one-pixel stroke either way): the dates with notes are overstruck one
+// pixel to the right as well.
+constexpr int kOverstrikeBelow = 20;
 
 COLORREF Color(OleColor color) {
   if ((color & kSystemColorFlag) != 0) return GetSysColor(static_cast<int>(color & 0xFFU));
   return static_cast<COLORREF>(color & 0x00FFFFFFU);
+}
+
+bool HighContrast() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) != FALSE &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
 std::wstring LocaleText(LCTYPE type) {
@@ -94,6 +104,7 @@ LRESULT CalendarView::ControlMessage(UINT message, WPARAM wparam, LPARAM lparam)
     double_click_pending_ = SecondPress(lparam);
   } else if (message == WM_LBUTTONUP && double_click_pending_) {
     double_click_pending_ = false;
+    HideTip();
     host_.double_clicked();  // may destroy the calendar: nothing after it
     return 0;
   }
@@ -129,13 +140,23 @@ void CalendarView::WindowMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SHOWWINDOW:
       if (lparam == 0) Shown(wparam != FALSE);
       break;
-    case WM_TIMECHANGE:
     case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      // High contrast or the system's colours: drawn again at once.
+      InvalidateRect(control_, nullptr, FALSE);
+      if (message == WM_SYSCOLORCHANGE) break;
+      [[fallthrough]];
+    case WM_TIMECHANGE:
       // The clock, the time zone or the user's week: today and the page.
       ClockChanged();
       break;
     case WM_POWERBROADCAST:
       if (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND) ClockChanged();
+      break;
+    case WM_ACTIVATEAPP:
+      // Another program comes to the front (the editor that a double
+      // click opens): the tip, a topmost window, goes.
+      if (wparam == FALSE) HideTip();
       break;
     default:
       break;
@@ -223,6 +244,8 @@ void CalendarView::NotesChanged(const std::vector<diary::FolderChange>* changes)
     return;
   }
   InvalidateRect(control_, nullptr, FALSE);
+  // A tip that is up tells the note as it is now (saved while the pointer rests).
+  if (tip_shown_) ShowTip(tip_cell_, tip_at_);
 }
 
 // LocalDate reads the system's zone afresh, so a changed zone counts.
@@ -361,6 +384,8 @@ bool CalendarView::Key(WPARAM key) {
 
 void CalendarView::ShowTip(int cell, POINT screen) {
   if (cell < 0 || static_cast<std::size_t>(cell) >= page_.size()) return;
+  tip_cell_ = cell;
+  tip_at_ = screen;
   if (tip_ == nullptr) {
     tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                            WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, control_, nullptr,
@@ -387,6 +412,9 @@ void CalendarView::ShowTip(int cell, POINT screen) {
     if (c == L'\n') text += L'\r';
     text += c;
   }
+  std::string traced = tip;
+  std::replace(traced.begin(), traced.end(), '\n', '|');
+  Trace("tip " + traced);
   TOOLINFOW tool{};
   tool.cbSize = sizeof(tool);
   tool.hwnd = control_;
@@ -436,7 +464,8 @@ void CalendarView::Paint(HDC dc, const RECT& client) {
   const CalendarLook& look = design_.calendar;
   const MonthLayout layout = Layout();
   MakeFonts(layout);
-  HBRUSH back_brush = CreateSolidBrush(Color(look.back_color));
+  colors_ = PageColors(look, HighContrast());
+  HBRUSH back_brush = CreateSolidBrush(Color(colors_.back));
   FillRect(dc, &client, back_brush);
   DeleteObject(back_brush);
   SetBkMode(dc, TRANSPARENT);
@@ -451,9 +480,8 @@ void CalendarView::Paint(HDC dc, const RECT& client) {
 // The arrows, triangles in the title's colour, and the month and the year
 // centred together.
 void CalendarView::PaintTitle(HDC dc, const MonthLayout& layout) {
-  const CalendarLook& look = design_.calendar;
   SelectObject(dc, fonts_[0]);
-  HBRUSH arrow = CreateSolidBrush(Color(look.title_font_color));
+  HBRUSH arrow = CreateSolidBrush(Color(colors_.title));
   HGDIOBJ old_brush = SelectObject(dc, arrow);
   HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
   for (const int direction : {-1, 1}) {
@@ -469,7 +497,7 @@ void CalendarView::PaintTitle(HDC dc, const MonthLayout& layout) {
   SelectObject(dc, old_pen);
   SelectObject(dc, old_brush);
   DeleteObject(arrow);
-  SetTextColor(dc, Color(look.title_font_color));
+  SetTextColor(dc, Color(colors_.title));
   const std::wstring month = LocaleText(static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + month_ - 1));
   const std::wstring year = L"  " + std::to_wstring(year_);
   SIZE month_size{};
@@ -487,7 +515,7 @@ void CalendarView::PaintTitle(HDC dc, const MonthLayout& layout) {
 
 void CalendarView::PaintDayNames(HDC dc, const MonthLayout& layout) {
   SelectObject(dc, fonts_[1]);
-  SetTextColor(dc, Color(design_.calendar.day_font_color));
+  SetTextColor(dc, Color(colors_.names));
   for (int column = 0; column < 7; ++column) {
     RECT r = ToRECT(layout.NameCell(column));
     const int weekday = (first_day_ - 1 + column) % 7;  // 0 Monday
@@ -498,7 +526,6 @@ void CalendarView::PaintDayNames(HDC dc, const MonthLayout& layout) {
 }
 
 void CalendarView::PaintDates(HDC dc, const MonthLayout& layout) {
-  const CalendarLook& look = design_.calendar;
   const diary::Date selected = Selected();
   const bool focused = GetFocus() == control_;
   for (int i = 0; i < static_cast<int>(page_.size()); ++i) {
@@ -507,15 +534,14 @@ void CalendarView::PaintDates(HDC dc, const MonthLayout& layout) {
     RECT inner = r;
     InflateRect(&inner, -2, -2);
     ++inner.left, ++inner.top;  // inside the grid lines
-    COLORREF text =
-        date.month == month_ ? Color(look.grid_font_color) : Color(look.grid_lines_color);
+    COLORREF text = Color(date.month == month_ ? colors_.dates : colors_.other);
     if (date == selected) {
       FillRect(dc, &inner, GetSysColorBrush(COLOR_HIGHLIGHT));
       text = GetSysColor(COLOR_HIGHLIGHTTEXT);
       if (focused) DrawFocusRect(dc, &inner);
     }
     if (date == today_) {
-      HBRUSH frame = CreateSolidBrush(kTodayFrame);
+      HBRUSH frame = CreateSolidBrush(Color(colors_.today));
       FrameRect(dc, &inner, frame);
       RECT second = inner;
       InflateRect(&second, -1, -1);
@@ -530,13 +556,18 @@ void CalendarView::PaintDates(HDC dc, const MonthLayout& layout) {
     ++r.left, ++r.top;
     DrawTextW(dc, day.c_str(), static_cast<int>(day.size()), &r,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (marked && layout.dates_font < kOverstrikeBelow) {
+      OffsetRect(&r, 1, 0);
+      DrawTextW(dc, day.c_str(), static_cast<int>(day.size()), &r,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
   }
 }
 
 // The grid lines: round every cell of the day names and the dates.
 void CalendarView::PaintGrid(HDC dc, const MonthLayout& layout) {
   const CalendarLook& look = design_.calendar;
-  HPEN pen = CreatePen(PS_SOLID, 1, Color(look.grid_lines_color));
+  HPEN pen = CreatePen(PS_SOLID, 1, Color(colors_.other));
   HGDIOBJ old_pen = SelectObject(dc, pen);
   const auto line = [dc](int x0, int y0, int x1, int y1) {
     MoveToEx(dc, x0, y0, nullptr);

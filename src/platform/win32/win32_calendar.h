@@ -112,11 +112,14 @@ class CalendarView {
   RECT month_text_{};
   RECT year_text_{};
   // The fonts for the current size: title, day names, dates, dates with notes.
+  MonthColors colors_{};            // those of the last paint
   std::array<int, 3> font_size_{};  // the fonts' heights: title, day names, dates
   HFONT fonts_[4] = {};
   HWND tip_ = nullptr;
   int hover_cell_ = -1;
   bool tip_shown_ = false;
+  int tip_cell_ = -1;  // where the tip is, while shown
+  POINT tip_at_{};
   // The first press of a double click.
   bool have_first_click_ = false;
   LONG first_click_time_ = 0;
