@@ -20,10 +20,13 @@
 #include <ole2.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -138,6 +141,11 @@ int Dump(IAccessible* object) {
   return 0;
 }
 
+// The events in their order, told outside the callback: reading a name (a
+// call into the program) lets the events that follow be delivered, and
+// they wait their turn here.
+std::vector<std::pair<const char*, LONG>> events_pending;
+
 void CALLBACK Event(HWINEVENTHOOK /*hook*/, DWORD event, HWND window, LONG object_id, LONG child_id,
                     DWORD /*thread*/, DWORD /*time*/) {
   if (window != calendar || object_id != OBJID_CLIENT) return;
@@ -146,17 +154,24 @@ void CALLBACK Event(HWINEVENTHOOK /*hook*/, DWORD event, HWND window, LONG objec
                      : event == EVENT_OBJECT_REORDER    ? "reorder"
                      : event == EVENT_OBJECT_NAMECHANGE ? "namechange"
                                                         : nullptr;
-  if (name == nullptr) return;
-  IAccessible* object = nullptr;
-  VARIANT child;
-  VariantInit(&child);
-  std::string text;
-  if (SUCCEEDED(AccessibleObjectFromEvent(window, object_id, child_id, &object, &child))) {
-    text = Name(object, child);
-    object->Release();
+  if (name != nullptr) events_pending.emplace_back(name, child_id);
+}
+
+void TellEvents() {
+  while (!events_pending.empty()) {
+    const auto [name, child_id] = events_pending.front();
+    events_pending.erase(events_pending.begin());
+    IAccessible* object = nullptr;
+    VARIANT child;
+    VariantInit(&child);
+    std::string text;
+    if (SUCCEEDED(AccessibleObjectFromEvent(calendar, OBJID_CLIENT, child_id, &object, &child))) {
+      text = Name(object, child);
+      object->Release();
+    }
+    std::printf("%s %ld \"%s\"\n", name, child_id, text.c_str());
+    std::fflush(stdout);
   }
-  std::printf("%s %ld \"%s\"\n", name, child_id, text.c_str());
-  std::fflush(stdout);
 }
 
 int Events(DWORD milliseconds) {
@@ -167,11 +182,14 @@ int Events(DWORD milliseconds) {
   if (hook == nullptr) return 1;
   std::printf("ready\n");
   std::fflush(stdout);
-  const UINT_PTR timer = SetTimer(nullptr, 0, milliseconds, nullptr);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (message.message == WM_TIMER && message.wParam == timer) break;
-    DispatchMessageW(&message);
+  // The callbacks run inside the message calls: after each wait, what
+  // came is told.
+  const DWORD end = GetTickCount() + milliseconds;
+  for (DWORD now = GetTickCount(); static_cast<LONG>(end - now) > 0; now = GetTickCount()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(end - now, 100), QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    TellEvents();
   }
   UnhookWinEvent(hook);
   return 0;
