@@ -22,7 +22,7 @@ case $what in
     [ "$size" -le "$3" ]
     ;;
   imports)
-    system='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|uxtheme|msvcrt|ole32|oleaut32|comdlg32|ntdll)\.dll$'
+    system='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|uxtheme|msvcrt|ole32|oleaut32|oleacc|comdlg32|ntdll)\.dll$'
     dlls=$("$3" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr -d '\r')
     [ -n "$dlls" ] || { echo "no import table found in $exe" >&2; exit 1; }
     status=0

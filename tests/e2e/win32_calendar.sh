@@ -6,18 +6,23 @@
 # nothing else in the folder changes the page or is even read (the
 # program's trace); hidden in the tray it keeps the page current, so that a
 # show reads nothing; a resting pointer and the keyboard show a date's tip.
+# A screen reader (PROBE_EXE, tests/e2e/win32/accessible_probe.cpp built)
+# reads the page as a table of days named by their full dates, the note's
+# first line, today and the month buttons, and hears the arrow key move
+# the focus.
 #
-#   win32_calendar.sh DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]
+#   win32_calendar.sh DAYVANE_EXE NOTEPAD_EXE PROBE_EXE [ARTIFACT_DIR]
 set -u
-[ $# -ge 2 ] || { echo "usage: $0 DAYVANE_EXE NOTEPAD_EXE [ARTIFACT_DIR]" >&2; exit 2; }
+[ $# -ge 3 ] || { echo "usage: $0 DAYVANE_EXE NOTEPAD_EXE PROBE_EXE [ARTIFACT_DIR]" >&2; exit 2; }
 exe=$(realpath "$1")
 notepad=$(realpath "$2")
+probe=$(realpath "$3")
 # The user's locale: en_US, whose week starts on Sunday.
 export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
 . "$(dirname "$0")/lib.sh"
 . "$(dirname "$0")/wine_check.sh"
 wine_pick win32_calendar "$exe"
-e2e_init "${3:-}"
+e2e_init "${4:-}"
 rm -f "$E2E_ARTIFACTS"/*.png "$E2E_ARTIFACTS"/*.log
 . "$(dirname "$0")/wine_app.sh"
 w32_setup "$exe" "$notepad" || exit 1
@@ -179,10 +184,60 @@ e2e_check "the double click that opens the editor takes the tip away" e2e_wait_f
 # The keyboard: focus by a click on the day names, then the right arrow.
 xdotool mousemove $((cx + cw / 2)) $((cy + ch * 600 / 3015)) sleep 0.2 click 1
 e2e_wait_for 3 eval '! w32_popup'
+
+# --- Screen readers --------------------------------------------------------------
+# The calendar's accessible object: child 0 the table, 1 to 42 the days, 43
+# and 44 the month buttons (one line each).
+long_date() { date -d "$1" '+%A, %B %-d, %Y'; }
+child_of() { echo $(($("$shot_py" index $(date -d "$1" '+%Y %-m %-d')) + 1)); }
+start=$SECONDS
+acc=$("$WINE" "$probe" 2>>"$E2E_ARTIFACTS/probe.log" | tr -d '\r')
+e2e_log "probe read the calendar in $((SECONDS - start)) s"
+echo "$acc" >"$E2E_ARTIFACTS/accessible.txt"
+e2e_check "the calendar is a table of its 42 days and 2 buttons, named by its month" \
+  grep -q "^0 role=table name=\"$(date '+%B %Y')\" .* children=44$" <<<"$acc"
+e2e_check "each day is a cell named by its full date" \
+  test "$(grep -cE '^[0-9]+ role=cell name="[A-Z][a-z]+day, [A-Z][a-z]+ [0-9]{1,2}, [0-9]{4}"' \
+    <<<"$acc")" = 42
+# The double click selected the 15th.
+day15="$year-$month-15"
+e2e_check "the day with a note is described by its first line, and is the focused selection" \
+  grep -q "^$(child_of "$day15") role=cell name=\"$(long_date "$day15")\" description=\"\(Today. \)\?\
+Has a note: Lunch with Bo\" state=selected,focused," <<<"$acc"
+e2e_check "today is described so" \
+  grep -q "^$(child_of today) role=cell name=\"$(long_date today)\" description=\"Today" <<<"$acc"
+e2e_check "a hit test at the centre of each day and button finds it" \
+  test "$(grep -cE '^([1-9][0-9]*) .* at=[0-9]+,[0-9]+,[1-9][0-9]*,[1-9][0-9]* hit=\1$' <<<"$acc")" = 44
+read -r l t w h < <(grep "^$(child_of "$day15") " <<<"$acc" | sed 's/.* at=\([^ ]*\).*/\1/' | tr , ' ')
+e2e_check "the day with a note lies where it is drawn ($px,$py in ${l:-?},${t:-?} ${w:-?}x${h:-?})" \
+  test "${l:-0}" -le "$px" -a "$px" -lt $((${l:-0} + ${w:-0})) -a "${t:-0}" -le "$py" -a \
+  "$py" -lt $((${t:-0} + ${h:-0}))
+e2e_check "the month buttons are named" \
+  test "$(grep -oE '^4[34] role=pushbutton name="[^"]*"' <<<"$acc" | tr '\n' ' ')" = \
+  '43 role=pushbutton name="Previous month" 44 role=pushbutton name="Next month" '
+# The events a screen reader follows, while the arrow key moves the selection.
+"$WINE" "$probe" events 20000 >"$E2E_TMP/events" 2>>"$E2E_ARTIFACTS/probe.log" &
+events_pid=$!
+e2e_wait_for 10 grep -q ready "$E2E_TMP/events"
+
 xdotool key Right
 e2e_wait_for 5 w32_popup
 e2e_shot 04-tip-keyboard
 e2e_check "the arrow key moves the selection and shows its tip" w32_popup
+heard() { grep -q "^$1 $2 \"$3\"" "$E2E_TMP/events"; }
+day16="$year-$month-16"
+e2e_wait_for 5 heard selection "$(child_of "$day16")" "$(long_date "$day16")"
+e2e_check "a screen reader hears the focus and the selection move to the 16th" eval \
+  'heard focus "$(child_of "$day16")" "$(long_date "$day16")" &&
+   heard selection "$(child_of "$day16")" "$(long_date "$day16")"'
+# Page Down: the next month's page, a new name.
+xdotool key Next
+next_month=$(date -d "$(date +%Y-%m-15) +1 month" '+%B %Y')
+e2e_wait_for 5 heard namechange 0 "$next_month"
+e2e_check "the next page is told: reordered, renamed \"$next_month\"" \
+  eval 'heard reorder 0 "$next_month" && heard namechange 0 "$next_month"'
+e2e_kill "$events_pid"
+tr -d '\r' <"$E2E_TMP/events" >"$E2E_ARTIFACTS/events.txt"
 
 # --- Resized ---------------------------------------------------------------------
 xdotool mousemove 5 700 key Escape

@@ -14,6 +14,7 @@ configure_file(${CMAKE_CURRENT_SOURCE_DIR}/src/platform/win32/dayvane.manifest.i
 
 # The toolkit on Win32 (also run through the toolkit contract tests).
 add_library(dayvane_win32_toolkit STATIC
+  src/platform/win32/win32_accessible.cpp
   src/platform/win32/win32_calendar.cpp
   src/platform/win32/win32_control.cpp
   src/platform/win32/win32_diary.cpp
@@ -24,8 +25,9 @@ add_library(dayvane_win32_toolkit STATIC
 # Windows 7's API level: the notification area, monitors and subclassing.
 target_compile_definitions(dayvane_win32_toolkit PUBLIC
   WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
+# oleacc, ole32 and oleaut32: the calendar's accessible object for screen readers.
 target_link_libraries(dayvane_win32_toolkit PUBLIC dayvane_core comctl32 uxtheme shell32 gdi32
-                      user32 advapi32)
+                      user32 advapi32 oleacc ole32 oleaut32 uuid)
 
 add_executable(dayvane_win32 WIN32
   src/platform/win32/main.cpp

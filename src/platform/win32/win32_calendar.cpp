@@ -194,6 +194,7 @@ void CalendarView::Select(const diary::Date& date, bool show_month) {
   } else {
     InvalidateRect(control_, nullptr, FALSE);
   }
+  access_.Changed();
 }
 
 void CalendarView::ShowMonth(int year, int month) {
@@ -213,6 +214,7 @@ void CalendarView::ShowMonth(int year, int month) {
   if (!marks_read_) ReadMarks();
   HideTip();
   InvalidateRect(control_, nullptr, FALSE);
+  access_.Changed();
 }
 
 void CalendarView::ReadMarks() {
@@ -666,9 +668,14 @@ bool CalendarView::Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& r
       InvalidateRect(control_, nullptr, FALSE);
       return false;
     case WM_SETFOCUS:
+      access_.Focused();
+      InvalidateRect(control_, nullptr, FALSE);
+      return false;
     case WM_SIZE:
       InvalidateRect(control_, nullptr, FALSE);
       return false;
+    case WM_GETOBJECT:
+      return access_.Answer(wparam, lparam, result);
     case WM_TIMER:
       if (wparam != kMidnightTimer) return false;
       ReadToday();

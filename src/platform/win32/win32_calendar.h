@@ -19,6 +19,7 @@
 #include "diary/diary.h"
 #include "platform/design.h"
 #include "platform/month_layout.h"
+#include "platform/win32/win32_accessible.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_diary.h"
 
@@ -49,6 +50,16 @@ class CalendarView {
   void Select(const diary::Date& date, bool show_month = true);
   diary::Date Selected() const;
 
+  // What the calendar's accessible object reads.
+  HWND control() const { return control_; }
+  const std::vector<diary::Date>& page() const { return page_; }
+  bool Marked(std::size_t cell) const { return cell < marks_.size() && marks_[cell]; }
+  const diary::Date& today() const { return today_; }
+  int year() const { return year_; }
+  int month() const { return month_; }
+  const diary::NoteFolder& folder() const { return folder_; }
+  MonthLayout Layout() const;
+
  private:
   enum class Part { None, Previous, Next, Month, Year, Date };
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
@@ -69,7 +80,6 @@ class CalendarView {
   void MouseMoved(POINT point);
   void Hovered(POINT point);
   Part PartAt(POINT point) const;
-  MonthLayout Layout() const;
   void Paint(HDC dc, const RECT& client);
   void Click(POINT point);
   bool Key(WPARAM key);
@@ -116,6 +126,8 @@ class CalendarView {
   POINT first_click_point_{};
   diary::Date first_click_date_;
   bool double_click_pending_ = false;
+  // Last: it reads the members above until it goes.
+  CalendarAccess access_{*this};
 };
 
 }  // namespace dv::win32
