@@ -85,17 +85,6 @@ dv_changed() {
     -format '%w %h %X %Y' info:) && [ -n "$box" ] && echo "${box//+/}"
 }
 
-# dv_check_bold WHAT PLAIN BOLD: the shots PLAIN and BOLD differ by a date
-# drawn plain, then bold (its note written): the bold one has at least a
-# fifth more ink (calendar_shot.py ink).
-dv_check_bold() {
-  local plain bold
-  read -r plain bold < <(/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/calendar_shot.py" \
-    ink "$2" "$3" | sed 's/[a-z]*=//g')
-  e2e_check "$1: a day with a note is drawn heavier (ink ${bold:-?} against ${plain:-?})" \
-    test "$((${bold:-0} * 10))" -ge "$((${plain:-1} * 12))"
-}
-
 # dv_settled: the program's main thread waits for events with no time-out
 # (x86-64: poll(2) with -1, or ppoll(2) without a time), so no timer of its
 # own is armed.

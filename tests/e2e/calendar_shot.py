@@ -11,19 +11,16 @@
       Prints where AFTER differs from BEFORE inside the rectangle: "none",
       the date cell (0 to 41, row by row) that holds every difference, or
       "spread" when the differences leave one cell.
-  calendar_shot.py ink BEFORE AFTER X Y W H CELL
-      The ink of a date cell's digits in BEFORE and in AFTER: "N M", the
-      pixels of the cell (inside its grid lines and frame) far from its
-      background colour. A bold day's digits have more than a plain one's.
   calendar_shot.py centre SHOT X Y W H CELL
       The screen position of the centre of a date cell.
   calendar_shot.py index YEAR MONTH DAY
       The cell of a date on this month's page, Sunday first.
-  calendar_shot.py ink PLAIN BOLD
-      Where the two shots of a window differ (a date drawn plain, then
-      bold): "plain=P bold=B", the ink there in each, in pixels of full
-      ink (a pixel counts by how far it is from the colour most of the
-      place has).
+  calendar_shot.py ink PLAIN BOLD [X Y W H CELL]
+      A date drawn plain in PLAIN, then bold (its note written) in BOLD:
+      "plain=P bold=B", the ink of the date in each, in pixels of full ink
+      (a pixel counts by how far it is from the colour most of the place
+      has). The place is where the shots differ or, given the calendar's
+      rectangle, inside the grid lines and frame of date cell CELL.
 """
 import datetime
 import sys
@@ -109,29 +106,21 @@ def cell(before, after, x, y, w, h):
     print("spread")
 
 
-def ink(before, after, x, y, w, h, index):
-    left, top, right, bottom = cells(crop(before, x, y, w, h))[index]
-    counts = []
-    for path in (before, after):
-        # Inside the grid lines and today's frame (3 pixels in at 96 dpi).
-        pad = max(4, (right - left) // 10)
-        image = crop(path, x + left + pad, y + top + pad, right - left - 2 * pad,
-                     bottom - top - 2 * pad)
-        back = background(image)
-        counts.append(sum(1 for col in image.getdata()
-                          if max(abs(a - b) for a, b in zip(col, back)) > 96))
-    print(*counts)
-
-
 def centre(path, x, y, w, h, index):
     left, top, right, bottom = cells(crop(path, x, y, w, h))[index]
     print(x + (left + right) // 2, y + (top + bottom) // 2)
 
 
-def ink(plain, bold):
+def ink(plain, bold, rect=None):
     a = Image.open(plain).convert("RGB")
     b = Image.open(bold).convert("RGB")
-    box = ImageChops.difference(a, b).getbbox()
+    if rect:
+        x, y, w, h, index = rect
+        left, top, right, bottom = cells(crop(plain, x, y, w, h))[index]
+        pad = max(4, (right - left) // 10)  # inside the grid lines and today's frame
+        box = (x + left + pad, y + top + pad, x + right - pad, y + bottom - pad)
+    else:
+        box = ImageChops.difference(a, b).getbbox()
     if box is None:
         sys.exit("the shots are the same")
     a, b = a.crop(box), b.crop(box)
@@ -155,12 +144,10 @@ if __name__ == "__main__":
         grid(args[0], *map(int, args[1:5]))
     elif command == "cell":
         cell(args[0], args[1], *map(int, args[2:6]))
-    elif command == "ink":
-        ink(args[0], args[1], *map(int, args[2:7]))
     elif command == "centre":
         centre(args[0], *map(int, args[1:6]))
     elif command == "ink":
-        ink(*args[:2])
+        ink(args[0], args[1], [int(a) for a in args[2:7]])
     elif command == "index":
         index(*map(int, args[:3]))
     else:

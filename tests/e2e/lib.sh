@@ -679,6 +679,18 @@ e2e_check() {
   if "$@" >/dev/null; then e2e_ok "$what"; else e2e_fail "$what"; fi
 }
 
+# e2e_check_bold WHAT PLAIN BOLD [X Y W H CELL]: the shots PLAIN and BOLD
+# hold a date drawn plain, then bold (its note written): the bold one has
+# at least a fifth more ink (calendar_shot.py ink, on the date cell CELL of
+# the calendar at X Y W H when given).
+e2e_check_bold() {
+  local plain bold
+  read -r plain bold < <(/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/calendar_shot.py" \
+    ink "$2" "$3" "${@:4}" | sed 's/[a-z]*=//g')
+  e2e_check "$1: a day with a note is drawn heavier (ink ${bold:-?} against ${plain:-?})" \
+    test "$((${bold:-0} * 10))" -ge "$((${plain:-1} * 12))"
+}
+
 # e2e_summary: closing line; returns non-zero when anything failed.
 e2e_summary() {
   printf '%s: %d passed, %d failed\n' "$E2E_TEST" "$E2E_PASSED" "$E2E_FAILED"

@@ -113,7 +113,7 @@ wait_change "$BEFORE"
 e2e_check "a note written from outside is marked within 1 s (${TOOK:-?} ms)" \
   test -n "$BOX" -a "${TOOK:-9999}" -le 1000
 read -r ax ay <<<"$(box_centre)"
-dv_check_bold "at ${E2E_DPI:-96} dpi" "$BEFORE" "$AFTER"
+e2e_check_bold "at ${E2E_DPI:-96} dpi" "$BEFORE" "$AFTER"
 BEFORE=$AFTER
 note 36 "second"
 wait_change "$BEFORE"

@@ -40,7 +40,7 @@ check_scale() {
   dv_shot "$main" "$plain"
   echo bold >"$note"
   e2e_wait_for 3 eval 'dv_shot "$main" "$bold" && dv_changed "$plain" "$bold"'
-  dv_check_bold "$name" "$plain" "$bold"
+  e2e_check_bold "$name" "$plain" "$bold"
   rm "$note"
   placed=$(e2e_geometry "$main")
   xdotool windowmove "$main" 301 203
