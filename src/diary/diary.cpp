@@ -500,8 +500,11 @@ std::string DayTip(const NoteFolder& folder, const std::string& long_date, const
   if (!conflicts.empty()) {
     std::sort(conflicts.begin(), conflicts.end(),
               [](const FolderFile* a, const FolderFile* b) { return a->name < b->name; });
-    tip += "\n" + std::to_string(conflicts.size()) +
-           (conflicts.size() == 1 ? " conflicting copy:" : " conflicting copies:");
+    // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) about
+    // "\n" + std::to_string(...) in an optimised build.
+    tip += '\n';
+    tip += std::to_string(conflicts.size());
+    tip += conflicts.size() == 1 ? " conflicting copy:" : " conflicting copies:";
     for (std::size_t i = 0; i < conflicts.size() && i < kTipLines; ++i) {
       tip += "\n- " + first_line(*conflicts[i]);
     }
@@ -512,7 +515,9 @@ std::string DayTip(const NoteFolder& folder, const std::string& long_date, const
               [](const auto& a, const auto& b) { return a.first > b.first; });
     tip += "\nOn this day:";
     for (std::size_t i = 0; i < earlier.size() && i < kTipLines; ++i) {
-      tip += "\n" + std::to_string(earlier[i].first) + ": " + first_line(*earlier[i].second);
+      tip += '\n';
+      tip += std::to_string(earlier[i].first);
+      tip += ": " + first_line(*earlier[i].second);
     }
     more(earlier.size());
   }
