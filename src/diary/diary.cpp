@@ -524,6 +524,17 @@ std::string DayTip(const NoteFolder& folder, const std::string& long_date, const
   return tip;
 }
 
+std::string DayDescription(const NoteFolder& folder, const Date& date, bool today) {
+  std::string text = today ? "Today" : "";
+  const std::string name = NoteFileName(date);
+  const auto size = folder.Size(name);
+  if (!size || !IsEntry(*size)) return text;
+  if (!text.empty()) text += ". ";
+  const std::string line = PreviewLine(folder.Head(name, kPreviewBytes));
+  text += line.empty() ? "Note" : "Note: " + line;
+  return text;
+}
+
 std::optional<Date> ParseIsoDate(std::string_view text) {
   if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
   const auto number = [text](std::size_t from, std::size_t count) {

@@ -143,6 +143,15 @@ std::string DayTip(const std::string& long_date, const Date& date, const std::st
 constexpr std::size_t kTipLines = 5;
 std::string DayTip(const NoteFolder& folder, const std::string& long_date, const Date& date);
 
+// What a screen reader says of a date after its name: "Today" for today,
+// and for a day with a note "Note: " with its first line ("Note" alone for
+// a note of blanks), joined by ". "; empty for any other day. The note is
+// read as the tip reads it (at most kPreviewBytes).
+std::string DayDescription(const NoteFolder& folder, const Date& date, bool today);
+// The names a screen reader gives the calendar's month arrows.
+constexpr const char* kPreviousMonthName = "Previous month";
+constexpr const char* kNextMonthName = "Next month";
+
 // "YYYY-MM-DD" of a date that exists; none for anything else.
 std::optional<Date> ParseIsoDate(std::string_view text);
 

@@ -201,7 +201,7 @@ e2e_check "each day is a cell named by its full date" \
 day15="$year-$month-15"
 e2e_check "the day with a note is described by its first line, and is the focused selection" \
   grep -q "^$(child_of "$day15") role=cell name=\"$(long_date "$day15")\" description=\"\(Today. \)\?\
-Has a note: Lunch with Bo\" state=selected,focused," <<<"$acc"
+Note: Lunch with Bo\" state=selected,focused," <<<"$acc"
 e2e_check "today is described so" \
   grep -q "^$(child_of today) role=cell name=\"$(long_date today)\" description=\"Today" <<<"$acc"
 e2e_check "a hit test at the centre of each day and button finds it" \

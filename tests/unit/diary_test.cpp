@@ -398,6 +398,11 @@ TEST(DiaryTip, DateWeekAndTheNotesFirstLine) {
   folder.files["3-15-2026.txt"] = " \r\n\t\n";
   EXPECT_EQ(DayTip(folder, "Sunday, 15 March 2026", {2026, 3, 15}),
             "Sunday, 15 March 2026\nWeek 11\n(blank)");
+  // A screen reader's description: today, and the note's first line.
+  EXPECT_EQ(DayDescription(folder, {2026, 3, 14}, true), "Today. Note: Pi day");
+  EXPECT_EQ(DayDescription(folder, {2026, 3, 15}, false), "Note");
+  EXPECT_EQ(DayDescription(folder, {2026, 3, 16}, true), "Today");
+  EXPECT_EQ(DayDescription(folder, {2026, 3, 16}, false), "");
 }
 
 TEST(DiaryTip, ConflictCopiesAreCountedWithTheirFirstLines) {

@@ -80,12 +80,7 @@ class GridCell : public QAccessibleInterface,
     const QDate date = Date();
     if (t == QAccessible::Name) return QLocale::system().toString(date, QLocale::LongFormat);
     if (t != QAccessible::Description) return {};
-    QStringList parts;
-    if (date == calendar_->today()) parts << "Today";
-    if (const auto line = calendar_->NoteLine(date)) {
-      parts << (line->empty() ? QString("Note") : "Note: " + QString::fromStdString(*line));
-    }
-    return parts.join(". ");
+    return QString::fromStdString(calendar_->DayDescription(date));
   }
 
   QRect rect() const override {

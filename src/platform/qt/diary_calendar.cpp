@@ -225,7 +225,7 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
   for (const bool left : {true, false}) {
     if (auto* arrow =
             findChild<QToolButton*>(left ? "qt_calendar_prevmonth" : "qt_calendar_nextmonth")) {
-      arrow->setAccessibleName(left ? "Previous month" : "Next month");
+      arrow->setAccessibleName(left ? diary::kPreviousMonthName : diary::kNextMonthName);
     }
   }
   QObject::connect(this, &QCalendarWidget::currentPageChanged, this, [this] {
@@ -552,11 +552,8 @@ QDate DiaryCalendar::DateAt(int cell) const {
   return ToQDate(page[static_cast<std::size_t>(cell)]);
 }
 
-std::optional<std::string> DiaryCalendar::NoteLine(QDate date) const {
-  const std::string name = diary::NoteFileName(FromQDate(date));
-  const auto size = folder_.Size(name);
-  if (!size || !diary::IsEntry(*size)) return std::nullopt;
-  return diary::PreviewLine(folder_.Head(name, diary::kPreviewBytes));
+std::string DiaryCalendar::DayDescription(QDate date) const {
+  return diary::DayDescription(folder_, FromQDate(date), date == today_);
 }
 
 QRect DiaryCalendar::CellRect(int cell) const {

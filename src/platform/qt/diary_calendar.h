@@ -53,9 +53,9 @@ class DiaryCalendar : public QCalendarWidget {
   // The date in cell `cell` (0..41, by weeks) of the page shown; none
   // outside it.
   QDate DateAt(int cell) const;
-  // The first line of the date's note (PreviewLine); none when the date
-  // has no entry.
-  std::optional<std::string> NoteLine(QDate date) const;
+  // What a screen reader says of the date after its name
+  // (diary::DayDescription).
+  std::string DayDescription(QDate date) const;
   // Cell `cell`'s rectangle in the view's viewport, and the view itself.
   QRect CellRect(int cell) const;
   QAbstractItemView* view() const { return view_; }

@@ -228,8 +228,8 @@ HRESULT CalendarAccessible::get_accName(VARIANT child, BSTR* name) {
   long id = 0;
   const HRESULT valid = Check(child, id);
   if (FAILED(valid)) return valid;
-  if (id == kPreviousChild) return Text(L"Previous month", name);
-  if (id == kNextChild) return Text(L"Next month", name);
+  if (id == kPreviousChild) return Text(Widen(diary::kPreviousMonthName), name);
+  if (id == kNextChild) return Text(Widen(diary::kNextMonthName), name);
   if (id == CHILDID_SELF)
     return Text(FormatDate({view_->year(), view_->month(), 1}, DATE_YEARMONTH), name);
   if (CellOf(id) >= view_->page().size()) return S_FALSE;
@@ -241,15 +241,7 @@ std::wstring CalendarAccessible::Description(long id) const {
   const std::size_t cell = CellOf(id);
   if (!IsCell(id) || cell >= view_->page().size()) return {};
   const diary::Date& date = view_->page()[cell];
-  std::wstring text;
-  if (date == view_->today()) text = L"Today";
-  if (view_->Marked(cell)) {
-    if (!text.empty()) text += L". ";
-    const std::string line =
-        diary::PreviewLine(view_->folder().Head(diary::NoteFileName(date), diary::kPreviewBytes));
-    text += line.empty() ? std::wstring(L"Has a note") : L"Has a note: " + Widen(line);
-  }
-  return text;
+  return Widen(diary::DayDescription(view_->folder(), date, date == view_->today()));
 }
 
 HRESULT CalendarAccessible::get_accDescription(VARIANT child, BSTR* description) {

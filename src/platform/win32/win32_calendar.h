@@ -53,7 +53,6 @@ class CalendarView {
   // What the calendar's accessible object reads.
   HWND control() const { return control_; }
   const std::vector<diary::Date>& page() const { return page_; }
-  bool Marked(std::size_t cell) const { return cell < marks_.size() && marks_[cell]; }
   const diary::Date& today() const { return today_; }
   int year() const { return year_; }
   int month() const { return month_; }
