@@ -22,7 +22,7 @@ def program():
     deadline = time.monotonic() + 10
     while time.monotonic() < deadline:
         for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.name == "dayvane":
+            if app is not None and app.name == "Dayvane":
                 return app
         time.sleep(0.2)
     sys.exit(1)

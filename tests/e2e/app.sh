@@ -39,7 +39,7 @@ _dv_find_main() {
   # From the window tree (xdotool's search gives up on a window that goes
   # away while it looks, as the splash's windows do).
   for wid in $(xwininfo -root -tree 2>/dev/null |
-    sed -n 's/^ *\(0x[0-9a-f]*\) "Dayvane v2\.0": ("dayvane" "dayvane").*/\1/p'); do
+    sed -n 's/^ *\(0x[0-9a-f]*\) "Dayvane v2\.0": ("dayvane" "Dayvane").*/\1/p'); do
     local props
     props=$(xprop -id "$wid" _NET_WM_WINDOW_TYPE 2>/dev/null) || continue
     grep -q _NET_WM_WINDOW_TYPE_NORMAL <<<"$props" || continue

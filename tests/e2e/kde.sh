@@ -51,7 +51,7 @@ dv_start
 dv_skip_splash
 main=$(dv_main_window)
 e2e_check "the icon registers over StatusNotifierItem" e2e_wait_for 10 e2e_sni item
-e2e_check "as \"dayvane\"" test "$(e2e_sni prop Id)" = dayvane
+e2e_check "as \"Dayvane\", titled so" test "$(e2e_sni prop Id) $(e2e_sni prop Title)" = "Dayvane Dayvane"
 e2e_wait_for 10 kde_icon_pos
 read -r ix iy < <(kde_icon_pos)
 e2e_shot 01-icon-in-tray

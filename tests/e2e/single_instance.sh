@@ -88,7 +88,7 @@ dv_icons() {
   xwininfo -root -tree 2>/dev/null | awk '
     /"panel": \("panel" "trayer"\)/ { depth = match($0, /[^ ]/); inside = 1; next }
     inside && match($0, /[^ ]/) <= depth { inside = 0 }
-    inside && /\("dayvane" "dayvane"\)/ && match($0, / [0-9]+x[0-9]+\+/) {
+    inside && /\("dayvane" "Dayvane"\)/ && match($0, / [0-9]+x[0-9]+\+/) {
       split(substr($0, RSTART + 1, RLENGTH - 2), d, "x"); if (d[1] > 1 && d[2] > 1) n++ }
     END { print n + 0 }'
 }

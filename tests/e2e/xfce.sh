@@ -40,7 +40,7 @@ main=$(dv_main_window)
 # 2. The icon registers over SNI with its Quit menu; a left click on it in
 # the panel (the host's Activate) shows the window.
 e2e_check "the icon registers over StatusNotifierItem" e2e_wait_for 10 e2e_sni item
-e2e_check "as \"dayvane\"" test "$(e2e_sni prop Id)" = dayvane
+e2e_check "as \"Dayvane\", titled so" test "$(e2e_sni prop Id) $(e2e_sni prop Title)" = "Dayvane Dayvane"
 e2e_check "with an exported menu (Menu is $(e2e_sni prop Menu))" \
   test "$(e2e_sni prop Menu)" != /NO_DBUSMENU
 e2e_check "whose one item is \"Quit\" ($(e2e_sni menu | tr '\n' ' '))" test "$(e2e_sni menu)" = Quit

@@ -116,7 +116,10 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // The choice is this program's, not the editor's it starts.
   if (chose_platform) ::unsetenv("QT_QPA_PLATFORM");
-  QApplication::setApplicationName("dayvane");
+  // The name the desktop shows: the tray item's title (and id), the
+  // windows' class. The desktop entry it belongs to is dayvane.desktop.
+  QApplication::setApplicationName("Dayvane");
+  QGuiApplication::setDesktopFileName("dayvane");
   dv::qt::QtToolkit toolkit(app, dv::kProductTitle);
   // A Dayvane of this user with this program folder runs already: it shows
   // its window, as a double-click on its icon would (or opens the day's
