@@ -1,0 +1,146 @@
+#include "diary/find.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace dv::diary {
+
+namespace {
+
+char32_t FoldCase(char32_t c) {
+  if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;  // Latin-1: À to Þ
+  if (c >= 0x100 && c <= 0x17F) {  // Latin Extended-A: pairs, capital first
+    if (c == 0x130) return 'i';    // İ
+    if (c == 0x178) return 0xFF;   // Ÿ
+    if (c == 0x17F) return 's';    // long s
+    if (c == 0x131 || c == 0x138 || c == 0x149) return c;
+    const bool odd_capitals = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    return (c % 2 == 1) == odd_capitals ? c + 1 : c;
+  }
+  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;  // Greek
+  if (c == 0x3C2) return 0x3C3;                                 // final sigma
+  if (c == 0x386) return 0x3AC;
+  if (c >= 0x388 && c <= 0x38A) return c + 0x25;
+  if (c == 0x38C) return 0x3CC;
+  if (c == 0x38E || c == 0x38F) return c + 0x3F;
+  if (c >= 0x410 && c <= 0x42F) return c + 0x20;  // Cyrillic
+  if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+  return c;
+}
+
+// Appends the folded text of `bytes` to `out`.
+void AppendFolded(std::string& out, std::string_view bytes) {
+  // Most notes are ASCII: folded byte by byte.
+  if (std::all_of(bytes.begin(), bytes.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    const std::size_t at = out.size();
+    out.resize(at + bytes.size());
+    std::transform(
+        bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(at), [](char c) {
+          return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c == '\0' ? ' ' : c;
+        });
+    return;
+  }
+  for (const char32_t c : DecodeText(bytes)) AppendUtf8(out, c == 0 ? U' ' : FoldCase(c));
+}
+
+// Adds the notes and conflict copies of `month` (every day and year) that
+// a find reads to `files`: one listing, or when that cannot hold them all,
+// one for each day of the month.
+void ListNotes(const NoteFolder& folder, int month, std::vector<FolderFile>& files) {
+  const std::string prefix = std::to_string(month) + "-";
+  std::vector<FolderFile> listed = folder.List(prefix + "*.txt");
+  if (listed.size() >= kListLimit) {
+    listed.clear();
+    for (int day = 1; day <= 31; ++day) {
+      std::vector<FolderFile> days = folder.List(prefix + std::to_string(day) + "-*.txt");
+      listed.insert(listed.end(), std::make_move_iterator(days.begin()),
+                    std::make_move_iterator(days.end()));
+    }
+  }
+  for (FolderFile& file : listed) {
+    if (IsEntry(file.size) && file.size <= kFindFileLimit && FileDate(file.name)) {
+      files.push_back(std::move(file));
+    }
+  }
+}
+
+}  // namespace
+
+std::string FoldText(std::string_view bytes) {
+  std::string out;
+  AppendFolded(out, bytes);
+  return out;
+}
+
+NoteIndex::NoteIndex(const NoteFolder& folder) {
+  std::vector<FolderFile> files;
+  for (int month = 1; month <= 12; ++month) ListNotes(folder, month, files);
+  std::vector<std::tuple<Date, const FolderFile*>> order;
+  order.reserve(files.size());
+  std::uint64_t total = 0;
+  for (const FolderFile& file : files) {
+    order.emplace_back(*FileDate(file.name), &file);
+    total += file.size + 1;
+  }
+  std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+    return std::get<0>(a) != std::get<0>(b) ? std::get<0>(a) < std::get<0>(b)
+                                            : std::get<1>(a)->name < std::get<1>(b)->name;
+  });
+  // One block, so that it all goes back to the system with the find.
+  text_.reserve(total);
+  dates_.reserve(order.size());
+  ends_.reserve(order.size());
+  for (const auto& [date, file] : order) {
+    AppendFolded(text_, folder.Head(file->name, file->size));
+    text_ += '\0';
+    dates_.push_back(date);
+    ends_.push_back(text_.size());
+  }
+}
+
+bool NoteIndex::Holds(std::size_t i, std::string_view folded) const {
+  const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+  const std::string_view text(text_.data() + begin, ends_[i] - begin);
+  return text.find(folded) != std::string_view::npos;
+}
+
+const std::vector<Date>& NoteIndex::Find(std::string_view query) {
+  std::string folded = FoldText(query);
+  std::vector<std::size_t> found;
+  if (!folded.empty() && !last_query_.empty() && folded.starts_with(last_query_)) {
+    for (const std::size_t i : last_files_) {
+      if (Holds(i, folded)) found.push_back(i);
+    }
+  } else if (!folded.empty()) {
+    // Through the whole block: after a hit, on from the end of its file.
+    const std::string_view text(text_);
+    std::size_t at = text.find(folded);
+    while (at != std::string_view::npos) {
+      const auto i = static_cast<std::size_t>(std::upper_bound(ends_.begin(), ends_.end(), at) -
+                                              ends_.begin());
+      found.push_back(i);
+      at = text.find(folded, ends_[i]);
+    }
+  }
+  matches_.clear();
+  for (const std::size_t i : found) {
+    if (matches_.empty() || matches_.back() != dates_[i]) matches_.push_back(dates_[i]);
+  }
+  last_query_ = std::move(folded);
+  last_files_ = std::move(found);
+  return matches_;
+}
+
+std::optional<Date> NextMatch(const std::vector<Date>& matches, const Date& from, bool forward) {
+  if (matches.empty()) return std::nullopt;
+  if (forward) {
+    const auto after = std::upper_bound(matches.begin(), matches.end(), from);
+    return after == matches.end() ? matches.front() : *after;
+  }
+  const auto before = std::lower_bound(matches.begin(), matches.end(), from);
+  return before == matches.begin() ? matches.back() : *(before - 1);
+}
+
+}  // namespace dv::diary
