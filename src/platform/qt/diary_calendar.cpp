@@ -25,6 +25,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/qt/calendar_find.h"
 #include "platform/qt/qt_look.h"
 #include "platform/trace.h"
 
@@ -220,6 +221,7 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
   QObject::connect(folder_poll_, &QTimer::timeout, this, [this] { PollFolder(); });
   view_ = findChild<QAbstractItemView*>("qt_calendar_calendarview");
   if (view_ != nullptr) view_->viewport()->installEventFilter(this);
+  if (view_ != nullptr) find_ = new CalendarFind(this, view_, folder_);
   QObject::connect(this, &QCalendarWidget::currentPageChanged, this, [this] {
     conflicts_stale_ = true;
     if (isVisible()) Remark();
@@ -293,6 +295,7 @@ void DiaryCalendar::Remark() {
     }
     marked_ = now;
   }
+  if (find_ != nullptr) find_->ShowMarks();
   ActOnEvents();
 }
 

@@ -22,6 +22,8 @@ class QTimer;
 
 namespace dv::qt {
 
+class CalendarFind;
+
 // Installs the program's application style: the calendar's month arrows
 // are the program's own images (see DiaryCalendar::ApplyLook), and item
 // views activate on a double click only.
@@ -48,6 +50,8 @@ class DiaryCalendar : public QCalendarWidget {
   void ApplyLook(const CalendarLook& look);
   // The date marked as today.
   QDate today() const { return today_; }
+  // The shown page's dates with notes.
+  const QSet<QDate>& marked() const { return marked_; }
 
  protected:
   void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
@@ -108,6 +112,7 @@ class DiaryCalendar : public QCalendarWidget {
   QSocketNotifier* inotify_notifier_ = nullptr;
   int clock_fd_ = -1;
   QSocketNotifier* clock_notifier_ = nullptr;
+  CalendarFind* find_ = nullptr;  // find as you type
 };
 
 }  // namespace dv::qt

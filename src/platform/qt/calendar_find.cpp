@@ -1,0 +1,168 @@
+#include "platform/qt/calendar_find.h"
+
+#include <QAbstractItemView>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QTextCharFormat>
+#include <QTimer>
+#include <QToolTip>
+#include <algorithm>
+
+#include "platform/qt/diary_calendar.h"
+#include "platform/trace.h"
+
+namespace dv::qt {
+
+namespace {
+
+diary::Date FromQDate(QDate date) { return {date.year(), date.month(), date.day()}; }
+QDate ToQDate(const diary::Date& date) { return {date.year, date.month, date.day}; }
+
+bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F3; }
+
+QString Days(std::size_t count) {
+  if (count == 0) return "No day";
+  return QString::number(count) + (count == 1 ? " day" : " days");
+}
+
+}  // namespace
+
+CalendarFind::CalendarFind(DiaryCalendar* calendar, QAbstractItemView* view,
+                           const diary::NoteFolder& folder)
+    : QObject(calendar), calendar_(calendar), view_(view), folder_(folder) {
+  view_->installEventFilter(this);
+  view_->viewport()->installEventFilter(this);
+}
+
+CalendarFind::~CalendarFind() = default;
+
+bool CalendarFind::Takes(const QKeyEvent& key) const {
+  if ((key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+    return false;
+  }
+  const QString text = key.text();
+  // Digits, Enter, Space and the moving keys are the calendar's until a
+  // find is on.
+  if (!active()) return !text.isEmpty() && text.front().isLetter();
+  return IsEnter(key.key()) || key.key() == Qt::Key_Escape || key.key() == Qt::Key_Backspace ||
+         (!text.isEmpty() && text.front().isPrint());
+}
+
+bool CalendarFind::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == view_->viewport()) {
+    if (event->type() == QEvent::Paint && painting_) {
+      painting_ = false;
+      // Once this paint is on the screen.
+      QTimer::singleShot(0, this, [] { Trace("find-painted"); });
+    }
+    return false;
+  }
+  switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (!Takes(*key)) return false;
+      // A key the find takes is no shortcut.
+      if (event->type() == QEvent::KeyPress) Key(*key);
+      event->accept();
+      return true;
+    }
+    case QEvent::FocusOut:
+      if (active()) End();
+      return false;
+    default:
+      return false;
+  }
+}
+
+void CalendarFind::Key(const QKeyEvent& key) {
+  Trace("find-key");
+  if (key.key() == Qt::Key_Escape) {
+    End();
+  } else if (IsEnter(key.key())) {
+    Go((key.modifiers() & Qt::ShiftModifier) == 0);
+  } else if (key.key() == Qt::Key_Backspace) {
+    text_.chop(1);
+    Query();
+  } else {
+    if (!active()) {
+      index_ = std::make_unique<diary::NoteIndex>(folder_);
+      Trace("find-read " + std::to_string(index_->files()));
+    }
+    text_ += key.text();
+    Query();
+  }
+}
+
+void CalendarFind::Query() {
+  matches_ = index_->Find(text_.toStdString());
+  Trace("find-matches " + std::to_string(matches_.size()));
+  ShowMarks();
+  ShowTip(Days(matches_.size()));
+}
+
+void CalendarFind::ShowMarks() {
+  if (!active()) return;
+  QTextCharFormat bold;
+  bold.setFontWeight(QFont::Bold);
+  for (const diary::Date& date : diary::MonthPage(calendar_->yearShown(), calendar_->monthShown(),
+                                                  static_cast<int>(calendar_->firstDayOfWeek()))) {
+    const bool match = std::binary_search(matches_.begin(), matches_.end(), date);
+    calendar_->setDateTextFormat(ToQDate(date), match ? bold : QTextCharFormat());
+  }
+  painting_ = true;
+}
+
+void CalendarFind::Go(bool forward) {
+  const auto date = diary::NextMatch(matches_, FromQDate(calendar_->selectedDate()), forward);
+  if (!date) return;
+  calendar_->setSelectedDate(ToQDate(*date));
+  Trace("find-select " + ToQDate(*date).toString(Qt::ISODate).toStdString());
+  const auto at = std::lower_bound(matches_.begin(), matches_.end(), *date) - matches_.begin();
+  ShowTip(QString("Day %1 of %2").arg(at + 1).arg(matches_.size()));
+}
+
+void CalendarFind::End() {
+  index_.reset();
+  matches_ = {};
+  text_.clear();
+  if (tip_ != nullptr) tip_->hide();
+  // Every date as the notes mark them.
+  calendar_->setDateTextFormat(QDate(), QTextCharFormat());
+  QTextCharFormat bold;
+  bold.setFontWeight(QFont::Bold);
+  for (const QDate& date : calendar_->marked()) calendar_->setDateTextFormat(date, bold);
+  painting_ = true;
+  Trace("find-end");
+}
+
+void CalendarFind::ShowTip(const QString& line) {
+  if (tip_ == nullptr) {
+    tip_ = new QLabel(calendar_, Qt::ToolTip | Qt::BypassGraphicsProxyWidget);
+    tip_->setTextFormat(Qt::PlainText);
+    tip_->setPalette(QToolTip::palette());
+    tip_->setFont(QToolTip::font());
+    tip_->setForegroundRole(QPalette::ToolTipText);
+    tip_->setBackgroundRole(QPalette::ToolTipBase);
+    tip_->setAutoFillBackground(true);
+    tip_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    tip_->setMargin(3);
+  }
+  const QString text = "Find: " + text_ + "\n" + line;
+  Trace("find-tip " + QString(text).replace('\n', " | ").toStdString());
+  tip_->setText(text);
+  tip_->adjustSize();
+  // Under the calendar, or over it where the screen ends below.
+  QPoint at = calendar_->mapToGlobal(QPoint(0, calendar_->height() + 2));
+  const QScreen* screen = calendar_->screen();
+  if (screen != nullptr && at.y() + tip_->height() > screen->availableGeometry().bottom()) {
+    at = calendar_->mapToGlobal(QPoint(0, -tip_->height() - 2));
+  }
+  tip_->move(at);
+  tip_->show();
+  tip_->raise();
+}
+
+}  // namespace dv::qt
