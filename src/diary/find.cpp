@@ -1,7 +1,6 @@
 #include "diary/find.h"
 
 #include <algorithm>
-#include <tuple>
 
 namespace dv::diary {
 
@@ -45,27 +44,6 @@ void AppendFolded(std::string& out, std::string_view bytes) {
   for (const char32_t c : DecodeText(bytes)) AppendUtf8(out, c == 0 ? U' ' : FoldCase(c));
 }
 
-// Adds the notes and conflict copies of `month` (every day and year) that
-// a find reads to `files`: one listing, or when that cannot hold them all,
-// one for each day of the month.
-void ListNotes(const NoteFolder& folder, int month, std::vector<FolderFile>& files) {
-  const std::string prefix = std::to_string(month) + "-";
-  std::vector<FolderFile> listed = folder.List(prefix + "*.txt");
-  if (listed.size() >= kListLimit) {
-    listed.clear();
-    for (int day = 1; day <= 31; ++day) {
-      std::vector<FolderFile> days = folder.List(prefix + std::to_string(day) + "-*.txt");
-      listed.insert(listed.end(), std::make_move_iterator(days.begin()),
-                    std::make_move_iterator(days.end()));
-    }
-  }
-  for (FolderFile& file : listed) {
-    if (IsEntry(file.size) && file.size <= kFindFileLimit && FileDate(file.name)) {
-      files.push_back(std::move(file));
-    }
-  }
-}
-
 }  // namespace
 
 std::string FoldText(std::string_view bytes) {
@@ -74,30 +52,52 @@ std::string FoldText(std::string_view bytes) {
   return out;
 }
 
-NoteIndex::NoteIndex(const NoteFolder& folder) {
+std::vector<FolderFile> FindFiles(const NoteFolder& folder) {
   std::vector<FolderFile> files;
-  for (int month = 1; month <= 12; ++month) ListNotes(folder, month, files);
-  std::vector<std::tuple<Date, const FolderFile*>> order;
-  order.reserve(files.size());
-  std::uint64_t total = 0;
-  for (const FolderFile& file : files) {
-    order.emplace_back(*FileDate(file.name), &file);
-    total += file.size + 1;
+  for (int month = 1; month <= 12; ++month) {
+    const std::string prefix = std::to_string(month) + "-";
+    std::vector<FolderFile> listed = folder.List(prefix + "*.txt");
+    if (listed.size() >= kListLimit) {
+      listed.clear();
+      for (int day = 1; day <= 31; ++day) {
+        std::vector<FolderFile> days = folder.List(prefix + std::to_string(day) + "-*.txt");
+        listed.insert(listed.end(), std::make_move_iterator(days.begin()),
+                      std::make_move_iterator(days.end()));
+      }
+    }
+    files.insert(files.end(), std::make_move_iterator(listed.begin()),
+                 std::make_move_iterator(listed.end()));
   }
-  std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
-    return std::get<0>(a) != std::get<0>(b) ? std::get<0>(a) < std::get<0>(b)
-                                            : std::get<1>(a)->name < std::get<1>(b)->name;
-  });
+  return files;
+}
+
+NoteIndex::NoteIndex(const NoteFolder& folder, const std::vector<FolderFile>& files) {
+  std::uint64_t total = 0;
+  for (const FolderFile& file : files) total += file.size + 1;
   // One block, so that it all goes back to the system with the find.
   text_.reserve(total);
-  dates_.reserve(order.size());
-  ends_.reserve(order.size());
-  for (const auto& [date, file] : order) {
-    AppendFolded(text_, folder.Head(file->name, file->size));
-    text_ += '\0';
-    dates_.push_back(date);
-    ends_.push_back(text_.size());
+  for (const FolderFile& file : files) {
+    const auto date = FileDate(file.name);
+    if (date && IsEntry(file.size) && file.size <= kFindFileLimit) {
+      Add(*date, folder.Head(file.name, file.size));
+    }
   }
+}
+
+void NoteIndex::Add(const Date& date, std::string_view bytes) {
+  AppendFolded(text_, bytes);
+  text_ += '\0';
+  dates_.push_back(date);
+  ends_.push_back(text_.size());
+}
+
+void NoteIndex::Add(NoteIndex&& other) {
+  const std::size_t base = text_.size();
+  text_ += other.text_;
+  for (const std::size_t end : other.ends_) ends_.push_back(base + end);
+  dates_.insert(dates_.end(), other.dates_.begin(), other.dates_.end());
+  last_query_.clear();
+  last_files_.clear();
 }
 
 bool NoteIndex::Holds(std::size_t i, std::string_view folded) const {
@@ -125,9 +125,9 @@ const std::vector<Date>& NoteIndex::Find(std::string_view query) {
     }
   }
   matches_.clear();
-  for (const std::size_t i : found) {
-    if (matches_.empty() || matches_.back() != dates_[i]) matches_.push_back(dates_[i]);
-  }
+  for (const std::size_t i : found) matches_.push_back(dates_[i]);
+  std::sort(matches_.begin(), matches_.end());
+  matches_.erase(std::unique(matches_.begin(), matches_.end()), matches_.end());
   last_query_ = std::move(folded);
   last_files_ = std::move(found);
   return matches_;

@@ -23,11 +23,22 @@ constexpr std::uint64_t kFindFileLimit = std::uint64_t{1} << 20;  // 1 MB
 // Cyrillic), a NUL as a blank.
 std::string FoldText(std::string_view bytes);
 
+// The folder's notes and conflict copies (all years): one listing a
+// month, or a day where a month has more than one listing holds.
+std::vector<FolderFile> FindFiles(const NoteFolder& folder);
+
 class NoteIndex {
  public:
-  // Reads every note and conflict copy in `folder` (all years) that holds
-  // something and is at most kFindFileLimit bytes.
-  explicit NoteIndex(const NoteFolder& folder);
+  // Reads the notes and conflict copies among `files` (FindFiles', or a
+  // whole listing of the folder) that hold something and are at most
+  // kFindFileLimit bytes.
+  NoteIndex(const NoteFolder& folder, const std::vector<FolderFile>& files);
+  NoteIndex() = default;
+  // Takes in the bytes of a note or conflict copy of `date`: a front end
+  // may read the files its own way, and a large folder in parts at once.
+  void Add(const Date& date, std::string_view bytes);
+  // Takes in what `other` read (of other files).
+  void Add(NoteIndex&& other);
   // The days whose notes (or conflict copies) hold `query` (UTF-8) in any
   // case, in date order, each once; none for an empty query. A query that
   // extends the last one looks only at the last one's days.
@@ -39,7 +50,7 @@ class NoteIndex {
   // Whether file `i`'s text holds `folded`.
   bool Holds(std::size_t i, std::string_view folded) const;
 
-  // Each file's folded text followed by a NUL, in date order.
+  // Each file's folded text followed by a NUL.
   std::string text_;
   std::vector<Date> dates_;        // each file's date
   std::vector<std::size_t> ends_;  // where each file's text ends in text_

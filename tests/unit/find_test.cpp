@@ -63,7 +63,7 @@ TEST(Find, FindsTheDaysOfAWordInAnyCaseAcrossMonthsAndYears) {
       {"13-1-2026.txt", "heron"},
       {"8-1-2026.txt", std::string(kFindFileLimit, 'x') + " heron"},
   };
-  NoteIndex index(folder);
+  NoteIndex index(folder, FindFiles(folder));
   EXPECT_EQ(index.files(), 7U);
   EXPECT_EQ(index.Find("HeRoN"), (std::vector<Date>{{2025, 12, 31}, {2026, 3, 2}, {2026, 3, 14}}));
   EXPECT_EQ(index.Find("heronr"), (std::vector<Date>{{2026, 3, 2}}));
@@ -77,6 +77,15 @@ TEST(Find, FindsTheDaysOfAWordInAnyCaseAcrossMonthsAndYears) {
   EXPECT_TRUE(index.Find("").empty());
   EXPECT_TRUE(index.Find("again heronry").empty());  // never across two notes
   EXPECT_TRUE(index.Find("herons!").empty());
+
+  // Read in two parts (as a front end may, at once), the same days.
+  std::vector<FolderFile> files = FindFiles(folder);
+  NoteIndex parts(folder, std::vector<FolderFile>(files.begin() + 4, files.end()));
+  files.resize(4);
+  parts.Add(NoteIndex(folder, files));
+  EXPECT_EQ(parts.files(), 7U);
+  EXPECT_EQ(parts.Find("h"), index.Find("h"));
+  EXPECT_EQ(parts.Find("hé"), index.Find("hé"));
 }
 
 TEST(Find, ReadsAMonthOfMoreNotesThanOneListingHolds) {
@@ -86,7 +95,7 @@ TEST(Find, ReadsAMonthOfMoreNotesThanOneListingHolds) {
       folder.files[NoteFileName({year, 1, day})] = year % 100 == 0 ? "Needle" : "hay";
     }
   }
-  NoteIndex index(folder);
+  NoteIndex index(folder, FindFiles(folder));
   EXPECT_EQ(index.files(), folder.files.size());
   EXPECT_EQ(index.Find("needle").size(), 36U);
   EXPECT_EQ(folder.listings, 12 + 31);

@@ -1,5 +1,11 @@
 #include "platform/qt/calendar_find.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAbstractItemView>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -9,6 +15,9 @@
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <span>
+#include <system_error>
+#include <thread>
 
 #include "platform/qt/diary_calendar.h"
 #include "platform/trace.h"
@@ -22,6 +31,79 @@ QDate ToQDate(const diary::Date& date) { return {date.year, date.month, date.day
 
 bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F3; }
 
+// A notes file (or conflict copy) to read.
+struct Note {
+  std::string name;
+  diary::Date date;
+};
+
+// The notes and conflict copies in the folder, from one pass of it.
+std::vector<Note> ListNotes(DIR* folder) {
+  std::vector<Note> notes;
+  while (const dirent* entry = ::readdir(folder)) {
+    const auto date = diary::FileDate(entry->d_name);
+    if (!date) continue;
+    struct stat info {};
+    if (entry->d_type == DT_REG ||
+        ((entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) &&
+         ::fstatat(::dirfd(folder), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode))) {
+      notes.push_back({entry->d_name, *date});
+    }
+  }
+  return notes;
+}
+
+// Reads `notes` in the folder open as `dir` into `index`: each with one
+// open, a look at its size and one read.
+void ReadNotes(int dir, std::span<const Note> notes, diary::NoteIndex& index) {
+  std::string bytes;
+  for (const Note& note : notes) {
+    const int fd = ::openat(dir, note.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat info {};
+    const bool file = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (file && diary::IsEntry(size) && size <= diary::kFindFileLimit) {
+      bytes.resize(static_cast<std::size_t>(size));
+      std::size_t got = 0;
+      while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+      }
+      index.Add(note.date, std::string_view(bytes.data(), got));
+    }
+    ::close(fd);
+  }
+}
+
+// Reads every note and conflict copy in the folder at `path` for a find: a
+// large folder in two halves at once.
+std::unique_ptr<diary::NoteIndex> ReadFolder(const std::string& path) {
+  constexpr std::size_t kOneReader = 1000;
+  auto index = std::make_unique<diary::NoteIndex>();
+  DIR* folder = ::opendir(path.c_str());
+  if (folder == nullptr) return index;
+  const std::vector<Note> notes = ListNotes(folder);
+  const int dir = ::dirfd(folder);
+  const std::span<const Note> all(notes);
+  const std::size_t half = notes.size() < kOneReader ? notes.size() : notes.size() / 2;
+  diary::NoteIndex second;
+  std::thread reader;
+  if (half < notes.size()) {
+    try {
+      reader = std::thread([&] { ReadNotes(dir, all.subspan(half), second); });
+    } catch (const std::system_error&) {
+      ReadNotes(dir, all.subspan(half), second);
+    }
+  }
+  ReadNotes(dir, all.first(half), *index);
+  if (reader.joinable()) reader.join();
+  index->Add(std::move(second));
+  ::closedir(folder);
+  return index;
+}
+
 QString Days(std::size_t count) {
   if (count == 0) return "No day";
   return QString::number(count) + (count == 1 ? " day" : " days");
@@ -30,7 +112,7 @@ QString Days(std::size_t count) {
 }  // namespace
 
 CalendarFind::CalendarFind(DiaryCalendar* calendar, QAbstractItemView* view,
-                           const diary::NoteFolder& folder)
+                           const PosixNoteFolder& folder)
     : QObject(calendar), calendar_(calendar), view_(view), folder_(folder) {
   view_->installEventFilter(this);
   view_->viewport()->installEventFilter(this);
@@ -88,7 +170,7 @@ void CalendarFind::Key(const QKeyEvent& key) {
     Query();
   } else {
     if (!active()) {
-      index_ = std::make_unique<diary::NoteIndex>(folder_);
+      index_ = ReadFolder(folder_.path());
       Trace("find-read " + std::to_string(index_->files()));
     }
     text_ += key.text();
@@ -128,6 +210,8 @@ void CalendarFind::End() {
   index_.reset();
   matches_ = {};
   text_.clear();
+  // What the notes took goes back to the system now.
+  ::malloc_trim(0);
   if (tip_ != nullptr) tip_->hide();
   // Every date as the notes mark them.
   calendar_->setDateTextFormat(QDate(), QTextCharFormat());

@@ -23,10 +23,11 @@ class QLabel;
 namespace dv::qt {
 
 class DiaryCalendar;
+class PosixNoteFolder;
 
 class CalendarFind : public QObject {
  public:
-  CalendarFind(DiaryCalendar* calendar, QAbstractItemView* view, const diary::NoteFolder& folder);
+  CalendarFind(DiaryCalendar* calendar, QAbstractItemView* view, const PosixNoteFolder& folder);
   ~CalendarFind() override;
   bool active() const { return index_ != nullptr; }
   // While a find is on, makes the shown page's matching days, and only
@@ -47,7 +48,7 @@ class CalendarFind : public QObject {
 
   DiaryCalendar* calendar_;
   QAbstractItemView* view_;
-  const diary::NoteFolder& folder_;
+  const PosixNoteFolder& folder_;
   std::unique_ptr<diary::NoteIndex> index_;
   QString text_;
   std::vector<diary::Date> matches_;
