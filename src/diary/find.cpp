@@ -6,6 +6,8 @@ namespace dv::diary {
 
 namespace {
 
+constexpr std::size_t kBlock = std::size_t{1} << 20;
+
 char32_t FoldCase(char32_t c) {
   if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;  // Latin-1: À to Þ
@@ -72,10 +74,6 @@ std::vector<FolderFile> FindFiles(const NoteFolder& folder) {
 }
 
 NoteIndex::NoteIndex(const NoteFolder& folder, const std::vector<FolderFile>& files) {
-  std::uint64_t total = 0;
-  for (const FolderFile& file : files) total += file.size + 1;
-  // One block, so that it all goes back to the system with the find.
-  text_.reserve(total);
   for (const FolderFile& file : files) {
     const auto date = FileDate(file.name);
     if (date && IsEntry(file.size) && file.size <= kFindFileLimit) {
@@ -85,51 +83,72 @@ NoteIndex::NoteIndex(const NoteFolder& folder, const std::vector<FolderFile>& fi
 }
 
 void NoteIndex::Add(const Date& date, std::string_view bytes) {
-  AppendFolded(text_, bytes);
-  text_ += '\0';
-  dates_.push_back(date);
-  ends_.push_back(text_.size());
+  // The folded text is at most three bytes a byte (a Windows-1252 byte
+  // may become three of UTF-8), with its NUL.
+  const std::size_t most = bytes.size() * 3 + 1;
+  if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < most) {
+    blocks_.emplace_back().reserve(std::max(kBlock, most));
+  }
+  std::string& block = blocks_.back();
+  const auto begin = static_cast<std::uint32_t>(block.size());
+  AppendFolded(block, bytes);
+  entries_.push_back({date, static_cast<std::uint32_t>(blocks_.size() - 1), begin,
+                      static_cast<std::uint32_t>(block.size())});
+  block += '\0';
+}
+
+void NoteIndex::Reserve(std::size_t files) {
+  entries_.reserve(entries_.size() + files);
+  // A block holds a thousand files of 1 KB or so.
+  blocks_.reserve(blocks_.size() + files / 1000 + 1);
 }
 
 void NoteIndex::Add(NoteIndex&& other) {
-  const std::size_t base = text_.size();
-  text_ += other.text_;
-  for (const std::size_t end : other.ends_) ends_.push_back(base + end);
-  dates_.insert(dates_.end(), other.dates_.begin(), other.dates_.end());
+  const auto base = static_cast<std::uint32_t>(blocks_.size());
+  Reserve(other.entries_.size());
+  for (std::string& block : other.blocks_) blocks_.push_back(std::move(block));
+  for (Entry entry : other.entries_) {
+    entry.block += base;
+    entries_.push_back(entry);
+  }
+  other.blocks_.clear();
   last_query_.clear();
-  last_files_.clear();
+  last_entries_.clear();
 }
 
 bool NoteIndex::Holds(std::size_t i, std::string_view folded) const {
-  const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
-  const std::string_view text(text_.data() + begin, ends_[i] - begin);
-  return text.find(folded) != std::string_view::npos;
+  const Entry& entry = entries_[i];
+  return std::string_view(blocks_[entry.block])
+             .substr(entry.begin, entry.end - entry.begin)
+             .find(folded) != std::string_view::npos;
 }
 
 const std::vector<Date>& NoteIndex::Find(std::string_view query) {
   std::string folded = FoldText(query);
   std::vector<std::size_t> found;
   if (!folded.empty() && !last_query_.empty() && folded.starts_with(last_query_)) {
-    for (const std::size_t i : last_files_) {
+    for (const std::size_t i : last_entries_) {
       if (Holds(i, folded)) found.push_back(i);
     }
   } else if (!folded.empty()) {
-    // Through the whole block: after a hit, on from the end of its file.
-    const std::string_view text(text_);
-    std::size_t at = text.find(folded);
-    while (at != std::string_view::npos) {
-      const auto i = static_cast<std::size_t>(std::upper_bound(ends_.begin(), ends_.end(), at) -
-                                              ends_.begin());
-      found.push_back(i);
-      at = text.find(folded, ends_[i]);
+    // Through each block: after a hit, on from the end of its file.
+    for (std::size_t b = 0; b < blocks_.size(); ++b) {
+      const std::string_view text(blocks_[b]);
+      for (std::size_t at = text.find(folded); at != std::string_view::npos;) {
+        const auto entry = std::partition_point(
+            entries_.begin(), entries_.end(),
+            [b, at](const Entry& e) { return e.block < b || (e.block == b && e.end <= at); });
+        found.push_back(static_cast<std::size_t>(entry - entries_.begin()));
+        at = text.find(folded, entry->end + 1);
+      }
     }
   }
   matches_.clear();
-  for (const std::size_t i : found) matches_.push_back(dates_[i]);
+  for (const std::size_t i : found) matches_.push_back(entries_[i].date);
   std::sort(matches_.begin(), matches_.end());
   matches_.erase(std::unique(matches_.begin(), matches_.end()), matches_.end());
   last_query_ = std::move(folded);
-  last_files_ = std::move(found);
+  last_entries_ = std::move(found);
   return matches_;
 }
 

@@ -37,6 +37,8 @@ class NoteIndex {
   // Takes in the bytes of a note or conflict copy of `date`: a front end
   // may read the files its own way, and a large folder in parts at once.
   void Add(const Date& date, std::string_view bytes);
+  // Makes room for `files` more files' places (not their text).
+  void Reserve(std::size_t files);
   // Takes in what `other` read (of other files).
   void Add(NoteIndex&& other);
   // The days whose notes (or conflict copies) hold `query` (UTF-8) in any
@@ -44,18 +46,26 @@ class NoteIndex {
   // extends the last one looks only at the last one's days.
   const std::vector<Date>& Find(std::string_view query);
   // How many files were read.
-  std::size_t files() const { return ends_.size(); }
+  std::size_t files() const { return entries_.size(); }
 
  private:
-  // Whether file `i`'s text holds `folded`.
+  // A file's folded text: blocks_[block][begin, end).
+  struct Entry {
+    Date date;
+    std::uint32_t block = 0;
+    std::uint32_t begin = 0;
+    std::uint32_t end = 0;
+  };
+  // Whether entry `i`'s text holds `folded`.
   bool Holds(std::size_t i, std::string_view folded) const;
 
-  // Each file's folded text followed by a NUL.
-  std::string text_;
-  std::vector<Date> dates_;        // each file's date
-  std::vector<std::size_t> ends_;  // where each file's text ends in text_
-  std::string last_query_;         // folded
-  std::vector<std::size_t> last_files_;
+  // The files' folded texts, each followed by a NUL, in blocks of at least
+  // 1 MB that are filled without ever being moved (and go back to the
+  // system whole with the find).
+  std::vector<std::string> blocks_;
+  std::vector<Entry> entries_;  // in block order, then text order
+  std::string last_query_;      // folded
+  std::vector<std::size_t> last_entries_;
   std::vector<Date> matches_;
 };
 

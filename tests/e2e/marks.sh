@@ -284,7 +284,8 @@ e2e_check "no mark went away for a moment during the burst" \
 cp "$(shot)" "$E2E_ARTIFACTS/08-after-burst.png"
 
 # Find as you type: "heron" in notes of three months, one of them on the
-# page (cell 25, with a UTF-8 mark); "hero" alone (cell 26) is no match.
+# page (cell 25, with a UTF-8 mark), one after 100 KB of other text; "hero"
+# alone (cell 26) is no match, nor is a note of over 1 MB.
 # While the find is on only the page's matching day is bold; Enter visits
 # the three in date order, across months and round; Escape, or the focus
 # leaving, brings every mark back.
@@ -310,7 +311,9 @@ PY
 heron=("$(date -d "$(date +%Y-%m-15) -2 month" +%F)" "$(iso_of "${PAGE[25]}")"
   "$(date -d "$(date +%Y-%m-20) +1 month" +%F)")
 T0=$(now_ms)
-printf 'Saw a grey HERON by the lake\n' >"$DV_HOME/$(name_of "${heron[0]}")"
+{ head -c 100000 /dev/zero | tr '\0' .; echo 'Saw a grey HERON by the lake'; } \
+  >"$DV_HOME/$(name_of "${heron[0]}")"
+{ head -c 1100000 /dev/zero | tr '\0' .; echo heron; } >"$DV_HOME/$(date -d '+2 month' +%-m-1-%Y.txt)"
 printf '\xef\xbb\xbfThe heron again\n' >"$DV_HOME/${PAGE[25]}"
 printf 'Heronry in the park\n' >"$DV_HOME/$(name_of "${heron[2]}")"
 printf 'hero of the day\n' >"$DV_HOME/${PAGE[26]}"

@@ -92,7 +92,9 @@ TEST(Find, ReadsAMonthOfMoreNotesThanOneListingHolds) {
   MemoryFolder folder;
   for (int year = 1; year <= static_cast<int>(kListLimit) / 12 + 20; ++year) {
     for (int day = 1; day <= 12; ++day) {
-      folder.files[NoteFileName({year, 1, day})] = year % 100 == 0 ? "Needle" : "hay";
+      // Over 1 MB in all: the index's text takes more than one block.
+      folder.files[NoteFileName({year, 1, day})] =
+          std::string(300, 'y') + (year % 100 == 0 ? "Needle" : "hay");
     }
   }
   NoteIndex index(folder, FindFiles(folder));

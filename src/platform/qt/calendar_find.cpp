@@ -53,27 +53,36 @@ std::vector<Note> ListNotes(DIR* folder) {
   return notes;
 }
 
-// Reads `notes` in the folder open as `dir` into `index`: each with one
-// open, a look at its size and one read.
-void ReadNotes(int dir, std::span<const Note> notes, diary::NoteIndex& index) {
-  std::string bytes;
+// Most notes are smaller than this: read with one call.
+constexpr std::size_t kBuffer = std::size_t{64} * 1024;
+
+// Reads `notes` in the folder open as `dir` into `index`, through `bytes`
+// (kBuffer long): each with one open and, as a read of a file that gives
+// less than it was asked for has come to its end, mostly one read.
+void ReadNotes(int dir, std::span<const Note> notes, diary::NoteIndex& index, std::string& bytes) {
   for (const Note& note : notes) {
     const int fd = ::openat(dir, note.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) continue;
-    struct stat info {};
-    const bool file = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    const auto size = static_cast<std::uint64_t>(info.st_size);
-    if (file && diary::IsEntry(size) && size <= diary::kFindFileLimit) {
-      bytes.resize(static_cast<std::size_t>(size));
-      std::size_t got = 0;
-      while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
+    bytes.resize(kBuffer);
+    const ssize_t n = ::read(fd, bytes.data(), kBuffer);
+    std::size_t got = n > 0 ? static_cast<std::size_t>(n) : 0;
+    if (got == kBuffer) {
+      // A larger note: the rest, up to the limit.
+      struct stat info {};
+      if (::fstat(fd, &info) != 0 ||
+          static_cast<std::uint64_t>(info.st_size) > diary::kFindFileLimit) {
+        got = 0;
+      } else {
+        bytes.resize(std::max(kBuffer, static_cast<std::size_t>(info.st_size)));
+        while (got < bytes.size()) {
+          const ssize_t more = ::read(fd, bytes.data() + got, bytes.size() - got);
+          if (more <= 0) break;
+          got += static_cast<std::size_t>(more);
+        }
       }
-      index.Add(note.date, std::string_view(bytes.data(), got));
     }
     ::close(fd);
+    if (got != 0) index.Add(note.date, std::string_view(bytes.data(), got));
   }
 }
 
@@ -81,6 +90,11 @@ void ReadNotes(int dir, std::span<const Note> notes, diary::NoteIndex& index) {
 // large folder in two halves at once.
 std::unique_ptr<diary::NoteIndex> ReadFolder(const std::string& path) {
   constexpr std::size_t kOneReader = 1000;
+  constexpr int kMapped = 256 * 1024;
+  // The index's blocks (of 1 MB) come from the system and go back to it
+  // whole at the find's end, whatever was freed before (the threshold
+  // does not follow the sizes freed).
+  ::mallopt(M_MMAP_THRESHOLD, kMapped);
   auto index = std::make_unique<diary::NoteIndex>();
   DIR* folder = ::opendir(path.c_str());
   if (folder == nullptr) return index;
@@ -88,16 +102,22 @@ std::unique_ptr<diary::NoteIndex> ReadFolder(const std::string& path) {
   const int dir = ::dirfd(folder);
   const std::span<const Note> all(notes);
   const std::size_t half = notes.size() < kOneReader ? notes.size() : notes.size() / 2;
+  // What the second reader needs is made here: of the memory it takes
+  // itself only the blocks of text, which go back whole.
   diary::NoteIndex second;
+  second.Reserve(notes.size() - half);
+  std::string buffers[2];
+  for (std::string& bytes : buffers) bytes.resize(kBuffer);
   std::thread reader;
   if (half < notes.size()) {
     try {
-      reader = std::thread([&] { ReadNotes(dir, all.subspan(half), second); });
+      reader = std::thread([&] { ReadNotes(dir, all.subspan(half), second, buffers[1]); });
     } catch (const std::system_error&) {
-      ReadNotes(dir, all.subspan(half), second);
+      ReadNotes(dir, all.subspan(half), second, buffers[1]);
     }
   }
-  ReadNotes(dir, all.first(half), *index);
+  index->Reserve(half);
+  ReadNotes(dir, all.first(half), *index, buffers[0]);
   if (reader.joinable()) reader.join();
   index->Add(std::move(second));
   ::closedir(folder);
