@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <QAbstractItemView>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
