@@ -227,7 +227,7 @@ void CalendarFind::Go(bool forward) {
 
 void CalendarFind::End() {
   index_.reset();
-  matches_ = {};
+  std::vector<diary::Date>().swap(matches_);  // its room too
   text_.clear();
   // What the notes took goes back to the system now.
   ::malloc_trim(0);
