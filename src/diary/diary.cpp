@@ -130,6 +130,8 @@ std::tm LocalTime(std::time_t when) {
 // Text decoding for the preview: code points in, UTF-8 out.
 constexpr char32_t kReplacement = 0xFFFD;
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -147,6 +149,8 @@ void AppendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
+
+namespace {
 
 // Strict UTF-8. A sequence cut off by the end of the bytes read is left
 // out; anything else that is not UTF-8 makes the whole text fail.
@@ -220,13 +224,17 @@ std::u32string DecodeWindows1252(std::string_view bytes) {
   return out;
 }
 
-std::u32string Decode(std::string_view bytes) {
+}  // namespace
+
+std::u32string DecodeText(std::string_view bytes) {
   if (bytes.starts_with("\xFF\xFE")) return DecodeUtf16(bytes.substr(2), false);
   if (bytes.starts_with("\xFE\xFF")) return DecodeUtf16(bytes.substr(2), true);
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   if (auto text = DecodeUtf8(bytes)) return *text;
   return DecodeWindows1252(bytes);
 }
+
+namespace {
 
 bool IsLineEnd(char32_t c) { return c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029; }
 
@@ -429,7 +437,7 @@ Date LocalDate(std::time_t now) {
 }
 
 std::string PreviewLine(std::string_view bytes) {
-  const std::u32string text = Decode(bytes.substr(0, kPreviewBytes));
+  const std::u32string text = DecodeText(bytes.substr(0, kPreviewBytes));
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = start;

@@ -18,6 +18,7 @@ struct Date {
   int year = 0;
   int month = 0;  // 1 to 12
   int day = 0;    // 1 to the month's length
+  // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy takes the 0 it compares with for a pointer
   auto operator<=>(const Date&) const = default;
 };
 
@@ -121,6 +122,12 @@ bool UpdateMarks(const NoteFolder& folder, const std::vector<Date>& dates,
 std::time_t NextMidnight(std::time_t now);
 // Today's local date at `now`.
 Date LocalDate(std::time_t now);
+
+// The text of a note's bytes: UTF-8 (a sequence cut off at the end left
+// out), UTF-16 with its byte-order mark, any other bytes as Windows-1252.
+std::u32string DecodeText(std::string_view bytes);
+// Appends the UTF-8 of `c` to `out`.
+void AppendUtf8(std::string& out, char32_t c);
 
 // The first line of a note that holds more than blanks, as readable text:
 // UTF-8 (or UTF-16 with its byte-order mark; any other bytes as

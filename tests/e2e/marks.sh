@@ -341,6 +341,90 @@ e2e_check "no mark went away for a moment during the burst" \
     END { exit drop || n == "" }' "$DAYVANE_TRACE"
 cp "$(shot)" "$E2E_ARTIFACTS/08-after-burst.png"
 
+# Find as you type: "heron" in notes of three months, one of them on the
+# page (cell 25, with a UTF-8 mark), one after 100 KB of other text; "hero"
+# alone (cell 26) is no match, nor is a note of over 1 MB.
+# While the find is on only the page's matching day is bold; Enter visits
+# the three in date order, across months and round; Escape, or the focus
+# leaving, brings every mark back.
+iso_of() { local m d y; IFS=- read -r m d y <<<"${1%.txt}"; printf '%04d-%02d-%02d' "$y" "$m" "$d"; }
+name_of() { date -d "$1" +%-m-%-d-%Y.txt; }
+last_of() { sed -n "s/^[0-9]* $1 //p" "$DAYVANE_TRACE" | tail -n1; }
+# bold_changes BEFORE AFTER: the cells whose text is lighter ("-I") or
+# heavier ("+I") in AFTER: fewer or more pixels off the cell's background.
+bold_changes() {
+  /usr/bin/python3 - "$1" "$2" "$X0" "$Y0" "$CW" "$CH" <<'PY'
+import sys
+from PIL import Image
+shots = [Image.open(p).convert("RGB") for p in sys.argv[1:3]]
+x0, y0, cw, ch = map(int, sys.argv[3:])
+def ink(shot, i):
+    cx, cy = x0 + i % 7 * cw, y0 + i // 7 * ch
+    cell = shot.crop((cx - cw // 2 + 2, cy - ch // 2 + 2, cx + cw // 2 - 2, cy + ch // 2 - 2))
+    return cell.width * cell.height - max(cell.getcolors(cell.width * cell.height))[0]
+print(" ".join(f"{'+' if d > 0 else '-'}{i}" for i in range(42)
+               for d in [ink(shots[1], i) - ink(shots[0], i)] if d))
+PY
+}
+heron=("$(date -d "$(date +%Y-%m-15) -2 month" +%F)" "$(iso_of "${PAGE[25]}")"
+  "$(date -d "$(date +%Y-%m-20) +1 month" +%F)")
+T0=$(now_ms)
+{ head -c 100000 /dev/zero | tr '\0' .; echo 'Saw a grey HERON by the lake'; } \
+  >"$DV_HOME/$(name_of "${heron[0]}")"
+{ head -c 1100000 /dev/zero | tr '\0' .; echo heron; } >"$DV_HOME/$(date -d '+2 month' +%-m-1-%Y.txt)"
+printf '\xef\xbb\xbfThe heron again\n' >"$DV_HOME/${PAGE[25]}"
+printf 'Heronry in the park\n' >"$DV_HOME/$(name_of "${heron[2]}")"
+printf 'hero of the day\n' >"$DV_HOME/${PAGE[26]}"
+e2e_wait_for 3 eval '[ -n "$(marks_read_at "$(with_content)")" ]'
+read -r cx cy _ <<<"$(e2e_geometry "$main")"
+timeout 5 xdotool windowactivate --sync "$main"
+xdotool mousemove $((cx + X0 + (25 % 7) * CW)) $((cy + Y0 + (25 / 7) * CH)) click 1 \
+  mousemove 5 700
+e2e_wait_for 12 eval '[ -z "$(e2e_wait_window_type TOOLTIP 0)" ]'
+MARKED=$(shot)
+xdotool type --delay 100 Heron
+e2e_wait_for 5 eval '[ "$(last_of find-tip)" = "Find: Heron | 3 days" ]'
+e2e_check "typing Heron finds three days ($(last_of find-tip))" \
+  test "$(last_of find-tip)" = "Find: Heron | 3 days"
+lighter=$(for i in $(seq 0 41); do
+  [ "$i" != 25 ] && [ -s "$DV_HOME/${PAGE[i]}" ] && echo "-$i"; done | paste -sd' ')
+e2e_wait_for 3 eval '[ "$(bold_changes "$MARKED" "$(shot)")" = "$lighter" ]'
+e2e_shot 12-find-heron
+e2e_check "only the page's matching day stays bold ($(bold_changes "$MARKED" "$(shot)"))" \
+  test "$(bold_changes "$MARKED" "$(shot)")" = "$lighter"
+# find_select KEY: presses KEY and prints the date the find selects.
+find_select() {
+  local n
+  n=$(dv_trace_count find-select)
+  xdotool key "$1"
+  e2e_wait_for 3 eval '[ "$(dv_trace_count find-select)" -gt $n ]' && last_of find-select
+}
+visited="$(find_select Return) $(find_select Return)"
+e2e_shot 13-find-wrapped
+visited="$visited $(find_select Return)"
+e2e_check "Enter visits them in order, across months and round ($visited)" \
+  test "$visited" = "${heron[2]} ${heron[0]} ${heron[1]}"
+e2e_check "Shift+Enter goes back round ($(find_select shift+Return))" \
+  test "$(last_of find-select)" = "${heron[0]}"
+e2e_check "F3 goes on, the tip counts ($(find_select F3), $(last_of find-tip))" \
+  test "$(last_of find-select) $(last_of find-tip)" = "${heron[1]} Find: Heron | Day 2 of 3"
+xdotool key BackSpace BackSpace
+e2e_wait_for 3 eval '[ "$(last_of find-tip)" = "Find: Her | 4 days" ]'
+e2e_check "Backspace edits the text ($(last_of find-tip))" \
+  test "$(last_of find-tip)" = "Find: Her | 4 days"
+# The date's tip from the keyboard goes when the pointer passes by.
+xdotool key Escape mousemove $((cx + X0)) $((cy + Y0)) sleep 0.3 mousemove 5 700
+e2e_wait_for 12 eval '[ -z "$(e2e_wait_window_type TOOLTIP 0)" ]'
+e2e_check "Escape ends the find: every mark is back, the tip gone" \
+  e2e_wait_for 3 eval '! dv_changed "$MARKED" "$(shot)"'
+ends=$(dv_trace_count find-end)
+xdotool type h
+e2e_wait_for 3 eval '[[ $(last_of find-tip) == "Find: h | "* ]]'
+xdotool windowminimize "$main"
+e2e_check "the focus leaving ends a find" dv_wait_trace find-end $((ends + 1)) 3
+dv_show "$main"
+xdotool mousemove 5 700
+
 # A named pipe by a note's name: a double-click on its date says what it
 # is and does not wait for a reader; the program goes on.
 mkfifo "$DV_HOME/${PAGE[30]}"

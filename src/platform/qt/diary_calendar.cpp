@@ -26,6 +26,7 @@
 #include <ctime>
 
 #include "platform/qt/calendar_accessible.h"
+#include "platform/qt/calendar_find.h"
 #include "platform/qt/qt_look.h"
 #include "platform/trace.h"
 
@@ -228,6 +229,7 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
       arrow->setAccessibleName(left ? diary::kPreviousMonthName : diary::kNextMonthName);
     }
   }
+  if (view_ != nullptr) find_ = new CalendarFind(this, view_, folder_);
   QObject::connect(this, &QCalendarWidget::currentPageChanged, this, [this] {
     conflicts_stale_ = true;
     CalendarPageChanged(this);
@@ -314,6 +316,7 @@ void DiaryCalendar::Remark() {
     marked_ = now;
     CalendarDatesChanged(this, changed);
   }
+  if (find_ != nullptr) find_->ShowMarks();
   ActOnEvents();
 }
 

@@ -24,6 +24,8 @@ class QTimer;
 
 namespace dv::qt {
 
+class CalendarFind;
+
 // Installs the program's application style: the calendar's month arrows
 // are the program's own images (see DiaryCalendar::ApplyLook), and item
 // views activate on a double click only.
@@ -59,6 +61,8 @@ class DiaryCalendar : public QCalendarWidget {
   // Cell `cell`'s rectangle in the view's viewport, and the view itself.
   QRect CellRect(int cell) const;
   QAbstractItemView* view() const { return view_; }
+  // The shown page's dates with notes.
+  const QSet<QDate>& marked() const { return marked_; }
 
  protected:
   void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
@@ -118,6 +122,7 @@ class DiaryCalendar : public QCalendarWidget {
   QSocketNotifier* inotify_notifier_ = nullptr;
   int clock_fd_ = -1;
   QSocketNotifier* clock_notifier_ = nullptr;
+  CalendarFind* find_ = nullptr;  // find as you type
 };
 
 }  // namespace dv::qt

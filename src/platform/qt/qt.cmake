@@ -18,6 +18,7 @@ target_link_libraries(dayvane_single_instance PUBLIC dayvane_core Qt6::Core)
 # The toolkit on Qt (also run through the toolkit contract tests).
 add_library(dayvane_qt STATIC
   src/platform/qt/calendar_accessible.cpp
+  src/platform/qt/calendar_find.cpp
   src/platform/qt/diary_calendar.cpp
   src/platform/qt/qt_look.cpp
   src/platform/qt/qt_toolkit.cpp

@@ -1,0 +1,271 @@
+#include "platform/qt/calendar_find.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAbstractItemView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QTextCharFormat>
+#include <QTimer>
+#include <QToolTip>
+#include <algorithm>
+#include <span>
+#include <system_error>
+#include <thread>
+
+#include "platform/qt/diary_calendar.h"
+#include "platform/trace.h"
+
+namespace dv::qt {
+
+namespace {
+
+diary::Date FromQDate(QDate date) { return {date.year(), date.month(), date.day()}; }
+QDate ToQDate(const diary::Date& date) { return {date.year, date.month, date.day}; }
+
+bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F3; }
+
+// A notes file (or conflict copy) to read.
+struct Note {
+  std::string name;
+  diary::Date date;
+};
+
+// The notes and conflict copies in the folder, from one pass of it.
+std::vector<Note> ListNotes(DIR* folder) {
+  std::vector<Note> notes;
+  while (const dirent* entry = ::readdir(folder)) {
+    const auto date = diary::FileDate(entry->d_name);
+    if (!date) continue;
+    struct stat info {};
+    if (entry->d_type == DT_REG ||
+        ((entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) &&
+         ::fstatat(::dirfd(folder), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode))) {
+      notes.push_back({entry->d_name, *date});
+    }
+  }
+  return notes;
+}
+
+// Most notes are smaller than this: read with one call.
+constexpr std::size_t kBuffer = std::size_t{64} * 1024;
+
+// Reads `notes` in the folder open as `dir` into `index`, through `bytes`
+// (kBuffer long): each with one open and, as a read of a file that gives
+// less than it was asked for has come to its end, mostly one read.
+void ReadNotes(int dir, std::span<const Note> notes, diary::NoteIndex& index, std::string& bytes) {
+  for (const Note& note : notes) {
+    const int fd = ::openat(dir, note.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) continue;
+    bytes.resize(kBuffer);
+    const ssize_t n = ::read(fd, bytes.data(), kBuffer);
+    std::size_t got = n > 0 ? static_cast<std::size_t>(n) : 0;
+    if (got == kBuffer) {
+      // A larger note: the rest, up to the limit.
+      struct stat info {};
+      if (::fstat(fd, &info) != 0 ||
+          static_cast<std::uint64_t>(info.st_size) > diary::kFindFileLimit) {
+        got = 0;
+      } else {
+        bytes.resize(std::max(kBuffer, static_cast<std::size_t>(info.st_size)));
+        while (got < bytes.size()) {
+          const ssize_t more = ::read(fd, bytes.data() + got, bytes.size() - got);
+          if (more <= 0) break;
+          got += static_cast<std::size_t>(more);
+        }
+      }
+    }
+    ::close(fd);
+    if (got != 0) index.Add(note.date, std::string_view(bytes.data(), got));
+  }
+}
+
+// Reads every note and conflict copy in the folder at `path` for a find: a
+// large folder in two halves at once.
+std::unique_ptr<diary::NoteIndex> ReadFolder(const std::string& path) {
+  constexpr std::size_t kOneReader = 1000;
+  constexpr int kMapped = 256 * 1024;
+  // The index's blocks (of 1 MB) come from the system and go back to it
+  // whole at the find's end, whatever was freed before (the threshold
+  // does not follow the sizes freed).
+  ::mallopt(M_MMAP_THRESHOLD, kMapped);
+  auto index = std::make_unique<diary::NoteIndex>();
+  DIR* folder = ::opendir(path.c_str());
+  if (folder == nullptr) return index;
+  const std::vector<Note> notes = ListNotes(folder);
+  const int dir = ::dirfd(folder);
+  const std::span<const Note> all(notes);
+  const std::size_t half = notes.size() < kOneReader ? notes.size() : notes.size() / 2;
+  // What the second reader needs is made here: of the memory it takes
+  // itself only the blocks of text, which go back whole.
+  diary::NoteIndex second;
+  second.Reserve(notes.size() - half);
+  std::string buffers[2];
+  for (std::string& bytes : buffers) bytes.resize(kBuffer);
+  std::thread reader;
+  if (half < notes.size()) {
+    try {
+      reader = std::thread([&] { ReadNotes(dir, all.subspan(half), second, buffers[1]); });
+    } catch (const std::system_error&) {
+      ReadNotes(dir, all.subspan(half), second, buffers[1]);
+    }
+  }
+  index->Reserve(half);
+  ReadNotes(dir, all.first(half), *index, buffers[0]);
+  if (reader.joinable()) reader.join();
+  index->Add(std::move(second));
+  ::closedir(folder);
+  return index;
+}
+
+QString Days(std::size_t count) {
+  if (count == 0) return "No day";
+  return QString::number(count) + (count == 1 ? " day" : " days");
+}
+
+}  // namespace
+
+CalendarFind::CalendarFind(DiaryCalendar* calendar, QAbstractItemView* view,
+                           const PosixNoteFolder& folder)
+    : QObject(calendar), calendar_(calendar), view_(view), folder_(folder) {
+  view_->installEventFilter(this);
+  view_->viewport()->installEventFilter(this);
+}
+
+CalendarFind::~CalendarFind() = default;
+
+bool CalendarFind::Takes(const QKeyEvent& key) const {
+  if ((key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+    return false;
+  }
+  const QString text = key.text();
+  // Digits, Enter, Space and the moving keys are the calendar's until a
+  // find is on.
+  if (!active()) return !text.isEmpty() && text.front().isLetter();
+  return IsEnter(key.key()) || key.key() == Qt::Key_Escape || key.key() == Qt::Key_Backspace ||
+         (!text.isEmpty() && text.front().isPrint());
+}
+
+bool CalendarFind::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == view_->viewport()) {
+    if (event->type() == QEvent::Paint && painting_) {
+      painting_ = false;
+      // Once this paint is on the screen.
+      QTimer::singleShot(0, this, [] { Trace("find-painted"); });
+    }
+    return false;
+  }
+  switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress: {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (!Takes(*key)) return false;
+      // A key the find takes is no shortcut.
+      if (event->type() == QEvent::KeyPress) Key(*key);
+      event->accept();
+      return true;
+    }
+    case QEvent::FocusOut:
+      if (active()) End();
+      return false;
+    default:
+      return false;
+  }
+}
+
+void CalendarFind::Key(const QKeyEvent& key) {
+  Trace("find-key");
+  if (key.key() == Qt::Key_Escape) {
+    End();
+  } else if (IsEnter(key.key())) {
+    Go((key.modifiers() & Qt::ShiftModifier) == 0);
+  } else if (key.key() == Qt::Key_Backspace) {
+    text_.chop(1);
+    Query();
+  } else {
+    if (!active()) {
+      index_ = ReadFolder(folder_.path());
+      Trace("find-read " + std::to_string(index_->files()));
+    }
+    text_ += key.text();
+    Query();
+  }
+}
+
+void CalendarFind::Query() {
+  matches_ = index_->Find(text_.toStdString());
+  Trace("find-matches " + std::to_string(matches_.size()));
+  ShowMarks();
+  ShowTip(Days(matches_.size()));
+}
+
+void CalendarFind::ShowMarks() {
+  if (!active()) return;
+  QTextCharFormat bold;
+  bold.setFontWeight(QFont::Bold);
+  for (const diary::Date& date : diary::MonthPage(calendar_->yearShown(), calendar_->monthShown(),
+                                                  static_cast<int>(calendar_->firstDayOfWeek()))) {
+    const bool match = std::binary_search(matches_.begin(), matches_.end(), date);
+    calendar_->setDateTextFormat(ToQDate(date), match ? bold : QTextCharFormat());
+  }
+  painting_ = true;
+}
+
+void CalendarFind::Go(bool forward) {
+  const auto date = diary::NextMatch(matches_, FromQDate(calendar_->selectedDate()), forward);
+  if (!date) return;
+  calendar_->setSelectedDate(ToQDate(*date));
+  Trace("find-select " + ToQDate(*date).toString(Qt::ISODate).toStdString());
+  const auto at = std::lower_bound(matches_.begin(), matches_.end(), *date) - matches_.begin();
+  ShowTip(QString("Day %1 of %2").arg(at + 1).arg(matches_.size()));
+}
+
+void CalendarFind::End() {
+  index_.reset();
+  std::vector<diary::Date>().swap(matches_);  // its room too
+  text_.clear();
+  // What the notes took goes back to the system now.
+  ::malloc_trim(0);
+  if (tip_ != nullptr) tip_->hide();
+  // Every date as the notes mark them.
+  calendar_->setDateTextFormat(QDate(), QTextCharFormat());
+  QTextCharFormat bold;
+  bold.setFontWeight(QFont::Bold);
+  for (const QDate& date : calendar_->marked()) calendar_->setDateTextFormat(date, bold);
+  painting_ = true;
+  Trace("find-end");
+}
+
+void CalendarFind::ShowTip(const QString& line) {
+  if (tip_ == nullptr) {
+    tip_ = new QLabel(calendar_, Qt::ToolTip | Qt::BypassGraphicsProxyWidget);
+    tip_->setTextFormat(Qt::PlainText);
+    tip_->setPalette(QToolTip::palette());
+    tip_->setFont(QToolTip::font());
+    tip_->setForegroundRole(QPalette::ToolTipText);
+    tip_->setBackgroundRole(QPalette::ToolTipBase);
+    tip_->setAutoFillBackground(true);
+    tip_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    tip_->setMargin(3);
+  }
+  const QString text = "Find: " + text_ + "\n" + line;
+  Trace("find-tip " + QString(text).replace('\n', " | ").toStdString());
+  tip_->setText(text);
+  tip_->adjustSize();
+  // Under the calendar, or over it where the screen ends below.
+  QPoint at = calendar_->mapToGlobal(QPoint(0, calendar_->height() + 2));
+  const QScreen* screen = calendar_->screen();
+  if (screen != nullptr && at.y() + tip_->height() > screen->availableGeometry().bottom()) {
+    at = calendar_->mapToGlobal(QPoint(0, -tip_->height() - 2));
+  }
+  tip_->move(at);
+  tip_->show();
+  tip_->raise();
+}
+
+}  // namespace dv::qt
