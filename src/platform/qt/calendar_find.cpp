@@ -137,7 +137,10 @@ CalendarFind::CalendarFind(DiaryCalendar* calendar, QAbstractItemView* view,
   view_->viewport()->installEventFilter(this);
 }
 
-CalendarFind::~CalendarFind() = default;
+CalendarFind::~CalendarFind() {
+  view_->viewport()->removeEventFilter(this);
+  view_->removeEventFilter(this);
+}
 
 bool CalendarFind::Takes(const QKeyEvent& key) const {
   if ((key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {

@@ -251,6 +251,10 @@ DiaryCalendar::DiaryCalendar(QWidget* parent, const std::string& folder)
 
 DiaryCalendar::~DiaryCalendar() {
   StopWatching();
+  // The find goes before the view it watches: the view's own end sends it
+  // events (a focus lost) that it must not take.
+  delete find_;
+  find_ = nullptr;
   // What a screen reader asks of the dates while the view goes finds none.
   view_ = nullptr;
 }
