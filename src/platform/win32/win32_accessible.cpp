@@ -16,17 +16,6 @@ namespace {
 // What an object answers once its calendar is gone.
 constexpr HRESULT kGone = RPC_E_DISCONNECTED;
 
-std::wstring FormatDate(const diary::Date& date, DWORD flags) {
-  SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(date.year);
-  st.wMonth = static_cast<WORD>(date.month);
-  st.wDay = static_cast<WORD>(date.day);
-  st.wDayOfWeek = static_cast<WORD>(diary::DayOfWeek(date) % 7);  // 0 Sunday
-  wchar_t text[120] = {};
-  GetDateFormatW(LOCALE_USER_DEFAULT, flags, &st, nullptr, text, 120);
-  return text;
-}
-
 HRESULT Text(const std::wstring& text, BSTR* out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;

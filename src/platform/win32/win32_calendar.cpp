@@ -36,15 +36,6 @@ std::wstring LocaleText(LCTYPE type) {
   return text;
 }
 
-SYSTEMTIME ToSystemTime(const diary::Date& date) {
-  SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(date.year);
-  st.wMonth = static_cast<WORD>(date.month);
-  st.wDay = static_cast<WORD>(date.day);
-  st.wDayOfWeek = static_cast<WORD>(diary::DayOfWeek(date) % 7);  // 0 Sunday
-  return st;
-}
-
 bool Inside(const RECT& r, POINT p) { return PtInRect(&r, p) != FALSE; }
 
 // The same day in another month, or its last day when it has fewer.
@@ -402,12 +393,9 @@ void CalendarView::ShowTip(int cell, POINT screen) {
     SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 600);
   }
   const diary::Date date = page_[static_cast<std::size_t>(cell)];
-  const SYSTEMTIME st = ToSystemTime(date);
-  wchar_t long_date[120] = {};
-  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, &st, nullptr, long_date, 120);
   std::wstring text;
   // One listing of the day's names: no name looked up that is not there.
-  const std::string tip = diary::DayTip(folder_, Narrow(long_date), date);
+  const std::string tip = diary::DayTip(folder_, Narrow(FormatDate(date, DATE_LONGDATE)), date);
   for (const wchar_t c : Widen(tip)) {
     if (c == L'\n') text += L'\r';
     text += c;

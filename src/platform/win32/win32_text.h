@@ -1,11 +1,12 @@
 // Between the program's own forms and Win32's: text (UTF-8 or a code page
-// and UTF-16) and rectangles. The one copy of each conversion that the
+// and UTF-16), dates and rectangles. The one copy of each conversion that the
 // front end uses.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "diary/diary.h"
 #include "platform/screen.h"
 #include "platform/win32/win32_api.h"
 
@@ -35,5 +36,23 @@ inline std::string Narrow(std::wstring_view wide, UINT code_page = CP_UTF8) {
 }
 
 inline RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right(), r.bottom()}; }
+
+// A date as Win32 holds it (its day of the week 0 for Sunday).
+inline SYSTEMTIME ToSystemTime(const diary::Date& date) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(date.year);
+  st.wMonth = static_cast<WORD>(date.month);
+  st.wDay = static_cast<WORD>(date.day);
+  st.wDayOfWeek = static_cast<WORD>(diary::DayOfWeek(date) % 7);
+  return st;
+}
+
+// A date in the user's language, as `flags` asks (DATE_LONGDATE, ...).
+inline std::wstring FormatDate(const diary::Date& date, DWORD flags) {
+  const SYSTEMTIME st = ToSystemTime(date);
+  wchar_t text[120] = {};
+  GetDateFormatW(LOCALE_USER_DEFAULT, flags, &st, nullptr, text, 120);
+  return text;
+}
 
 }  // namespace dv::win32
