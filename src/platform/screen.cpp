@@ -98,4 +98,11 @@ Rect MovedBounds(const Rect& outer, Single left, std::optional<Single> top,
   return moved;
 }
 
+Rect TipAt(const Rect& anchor, int width, int height, const Rect& work_area) {
+  constexpr int kGap = 2;
+  Rect tip{anchor.left, anchor.bottom() + kGap, width, height};
+  if (tip.bottom() > work_area.bottom()) tip.top = anchor.top - kGap - height;
+  return tip;
+}
+
 }  // namespace dv

@@ -30,6 +30,11 @@ const Rect* LandingArea(const Rect& window, const std::vector<Rect>& work_areas)
 // its buttons within reach.
 Rect FitOnScreen(const Rect& window, const std::vector<Rect>& work_areas);
 
+// Where a tip `width` by `height` pixels goes for a window at `anchor`: at
+// its left edge just below it, or just above it where the work area ends
+// below.
+Rect TipAt(const Rect& anchor, int width, int height, const Rect& work_area);
+
 // Twips and pixels.
 int TwipsToPixels(Single twips, Single twips_per_pixel);
 Single PixelsToTwips(int pixels, Single twips_per_pixel);

@@ -664,8 +664,17 @@ dv_trace_last() {
   awk -v e="$1" 'index(substr($0, index($0, " ") + 1), e) == 1 { t = $1 } END { print t }' \
     "$DAYVANE_TRACE" 2>/dev/null
 }
+# dv_trace_words EVENT: the words after the latest EVENT (one word).
+dv_trace_words() { tr -d '\r' <"$DAYVANE_TRACE" | sed -n "s/^[0-9]* $1 //p" | tail -n1; }
 # dv_wait_trace EVENT COUNT [TIMEOUT]: waits until EVENT was reached COUNT times.
 dv_wait_trace() { e2e_wait_for "${3:-10}" eval "[ \$(dv_trace_count '$1') -ge $2 ]"; }
+# dv_find_select KEY: presses KEY in a find and prints the date it selects.
+dv_find_select() {
+  local n
+  n=$(dv_trace_count find-select)
+  xdotool key "$1"
+  e2e_wait_for 3 eval '[ "$(dv_trace_count find-select)" -gt $n ]' && dv_trace_words find-select
+}
 # dv_marks_now: the number of dates marked at the program's latest read of
 # the folder.
 dv_marks_now() { awk '$2 == "marks-read" { n = $3 } END { print n }' "$DAYVANE_TRACE"; }
@@ -684,11 +693,21 @@ e2e_check() {
 # at least a fifth more ink (calendar_shot.py ink, on the date cell CELL of
 # the calendar at X Y W H when given).
 e2e_check_bold() {
+  local ink
+  ink=$(e2e_ink "${@:2}")
+  e2e_check "$1: a day with a note is drawn heavier (ink ${ink#* } against ${ink% *})" \
+    e2e_heavier "${@:2}"
+}
+# e2e_ink PLAIN BOLD [X Y W H CELL]: the ink of both, "PLAIN BOLD".
+e2e_ink() {
+  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/calendar_shot.py" ink "$@" |
+    sed 's/[a-z]*=//g'
+}
+# e2e_heavier PLAIN BOLD [X Y W H CELL]: whether BOLD has a fifth more ink.
+e2e_heavier() {
   local plain bold
-  read -r plain bold < <(/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/calendar_shot.py" \
-    ink "$2" "$3" "${@:4}" | sed 's/[a-z]*=//g')
-  e2e_check "$1: a day with a note is drawn heavier (ink ${bold:-?} against ${plain:-?})" \
-    test "$((${bold:-0} * 10))" -ge "$((${plain:-1} * 12))"
+  read -r plain bold < <(e2e_ink "$@")
+  [ "$((${bold:-0} * 10))" -ge "$((${plain:-1} * 12))" ]
 }
 
 # e2e_summary: closing line; returns non-zero when anything failed.

@@ -176,7 +176,10 @@ e2e_check "a note renamed into place is seen (${TOOK:-?} ms)" \
 BEFORE=$AFTER
 cp "$BEFORE" "$E2E_ARTIFACTS/03-after-changes.png"
 
-# The tip of a date with a note: date, week and the note's first line.
+# The tip of a date with a note: date, week, the note's first line, and
+# the same day's notes of three earlier years, newest first.
+IFS=- read -r m d y <<<"$(page_name 22 %-m-%-d-%Y)"
+for back in 12 4 8; do echo "Snow in $((y - back))" >"$DV_HOME/$m-$d-$((y - back)).txt"; done
 read -r cx cy _ <<<"$(e2e_geometry "$main")"
 xdotool mousemove $((cx + X0 + (22 % 7) * CW)) $((cy + Y0 + (22 / 7) * CH)) sleep 0.2 \
   mousemove_relative 1 1
@@ -184,7 +187,9 @@ tip=$(e2e_wait_window_type TOOLTIP 5)
 e2e_shot 04-tip-with-note
 e2e_check "resting on a date shows its tip" test -n "$tip"
 read -r _ _ tw th _ <<<"$(e2e_geometry "${tip:-0}")"
-e2e_check "of three lines (${tw:-?}x${th:-?})" test "${th:-0}" -ge 40 -a "${tw:-0}" -ge 120
+e2e_check "of seven lines (${tw:-?}x${th:-?})" test "${th:-0}" -ge 90 -a "${tw:-0}" -ge 120
+e2e_check "on this day: the earlier years' notes, newest first ($(dv_trace_words tip))" eval \
+  '[[ "$(dv_trace_words tip)" == *" | On this day: | $((y - 4)): Snow in $((y - 4)) | $((y - 8)): "*" | $((y - 12)): "* ]]'
 # A note that is not text at all.
 printf '\xff\xfe\x00\xd8\n\xc3(\x80\x01\xe2\x80\xae bytes' >"$DV_HOME/$(page_name 23)"
 xdotool mousemove $((cx + X0 + (23 % 7) * CW)) $((cy + Y0 + (23 / 7) * CH)) sleep 0.2 \
@@ -349,7 +354,6 @@ cp "$(shot)" "$E2E_ARTIFACTS/08-after-burst.png"
 # leaving, brings every mark back.
 iso_of() { local m d y; IFS=- read -r m d y <<<"${1%.txt}"; printf '%04d-%02d-%02d' "$y" "$m" "$d"; }
 name_of() { date -d "$1" +%-m-%-d-%Y.txt; }
-last_of() { sed -n "s/^[0-9]* $1 //p" "$DAYVANE_TRACE" | tail -n1; }
 # bold_changes BEFORE AFTER: the cells whose text is lighter ("-I") or
 # heavier ("+I") in AFTER: fewer or more pixels off the cell's background.
 bold_changes() {
@@ -383,35 +387,28 @@ xdotool mousemove $((cx + X0 + (25 % 7) * CW)) $((cy + Y0 + (25 / 7) * CH)) clic
 e2e_wait_for 12 eval '[ -z "$(e2e_wait_window_type TOOLTIP 0)" ]'
 MARKED=$(shot)
 xdotool type --delay 100 Heron
-e2e_wait_for 5 eval '[ "$(last_of find-tip)" = "Find: Heron | 3 days" ]'
-e2e_check "typing Heron finds three days ($(last_of find-tip))" \
-  test "$(last_of find-tip)" = "Find: Heron | 3 days"
+e2e_wait_for 5 eval '[ "$(dv_trace_words find-tip)" = "Find: Heron | 3 days" ]'
+e2e_check "typing Heron finds three days ($(dv_trace_words find-tip))" \
+  test "$(dv_trace_words find-tip)" = "Find: Heron | 3 days"
 lighter=$(for i in $(seq 0 41); do
   [ "$i" != 25 ] && [ -s "$DV_HOME/${PAGE[i]}" ] && echo "-$i"; done | paste -sd' ')
 e2e_wait_for 3 eval '[ "$(bold_changes "$MARKED" "$(shot)")" = "$lighter" ]'
 e2e_shot 12-find-heron
 e2e_check "only the page's matching day stays bold ($(bold_changes "$MARKED" "$(shot)"))" \
   test "$(bold_changes "$MARKED" "$(shot)")" = "$lighter"
-# find_select KEY: presses KEY and prints the date the find selects.
-find_select() {
-  local n
-  n=$(dv_trace_count find-select)
-  xdotool key "$1"
-  e2e_wait_for 3 eval '[ "$(dv_trace_count find-select)" -gt $n ]' && last_of find-select
-}
-visited="$(find_select Return) $(find_select Return)"
+visited="$(dv_find_select Return) $(dv_find_select Return)"
 e2e_shot 13-find-wrapped
-visited="$visited $(find_select Return)"
+visited="$visited $(dv_find_select Return)"
 e2e_check "Enter visits them in order, across months and round ($visited)" \
   test "$visited" = "${heron[2]} ${heron[0]} ${heron[1]}"
-e2e_check "Shift+Enter goes back round ($(find_select shift+Return))" \
-  test "$(last_of find-select)" = "${heron[0]}"
-e2e_check "F3 goes on, the tip counts ($(find_select F3), $(last_of find-tip))" \
-  test "$(last_of find-select) $(last_of find-tip)" = "${heron[1]} Find: Heron | Day 2 of 3"
+e2e_check "Shift+Enter goes back round ($(dv_find_select shift+Return))" \
+  test "$(dv_trace_words find-select)" = "${heron[0]}"
+e2e_check "F3 goes on, the tip counts ($(dv_find_select F3), $(dv_trace_words find-tip))" \
+  test "$(dv_trace_words find-select) $(dv_trace_words find-tip)" = "${heron[1]} Find: Heron | Day 2 of 3"
 xdotool key BackSpace BackSpace
-e2e_wait_for 3 eval '[ "$(last_of find-tip)" = "Find: Her | 4 days" ]'
-e2e_check "Backspace edits the text ($(last_of find-tip))" \
-  test "$(last_of find-tip)" = "Find: Her | 4 days"
+e2e_wait_for 3 eval '[ "$(dv_trace_words find-tip)" = "Find: Her | 4 days" ]'
+e2e_check "Backspace edits the text ($(dv_trace_words find-tip))" \
+  test "$(dv_trace_words find-tip)" = "Find: Her | 4 days"
 # The date's tip from the keyboard goes when the pointer passes by.
 xdotool key Escape mousemove $((cx + X0)) $((cy + Y0)) sleep 0.3 mousemove 5 700
 e2e_wait_for 12 eval '[ -z "$(e2e_wait_window_type TOOLTIP 0)" ]'
@@ -419,7 +416,7 @@ e2e_check "Escape ends the find: every mark is back, the tip gone" \
   e2e_wait_for 3 eval '! dv_changed "$MARKED" "$(shot)"'
 ends=$(dv_trace_count find-end)
 xdotool type h
-e2e_wait_for 3 eval '[[ $(last_of find-tip) == "Find: h | "* ]]'
+e2e_wait_for 3 eval '[[ $(dv_trace_words find-tip) == "Find: h | "* ]]'
 xdotool windowminimize "$main"
 e2e_check "the focus leaving ends a find" dv_wait_trace find-end $((ends + 1)) 3
 dv_show "$main"

@@ -1,11 +1,16 @@
 #include "diary/find.h"
 
+#include "platform/find_session.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 
 namespace dv::diary {
 namespace {
+
+using dv::FindKey;
+using dv::FindSession;
 
 using namespace std::string_literals;
 
@@ -112,6 +117,66 @@ TEST(Find, NextAndPreviousGoRoundTheMatches) {
   EXPECT_EQ(NextMatch(matches, {2025, 12, 31}, false), (Date{2026, 4, 1}));
   EXPECT_EQ(NextMatch(matches, {2030, 1, 1}, false), (Date{2026, 4, 1}));
   EXPECT_EQ(NextMatch({}, {2026, 3, 1}, true), std::nullopt);
+}
+
+FindKey Text(const std::string& text, bool letter = true) {
+  FindKey key;
+  key.kind = FindKey::Kind::kText;
+  key.text = text;
+  key.letter = letter;
+  return key;
+}
+
+FindKey Pressed(FindKey::Kind kind) {
+  FindKey key;
+  key.kind = kind;
+  return key;
+}
+
+TEST(Find, TheCalendarKeepsItsKeysUntilALetterStartsAFind) {
+  MemoryFolder folder;
+  folder.files = {{"3-14-2026.txt", "Heron"}, {"4-1-2026.txt", "h\xE9ron 2"}};
+  int reads = 0;
+  FindSession find([&] {
+    ++reads;
+    return std::make_unique<NoteIndex>(folder, FindFiles(folder));
+  });
+  const FindKey next = Pressed(FindKey::Kind::kNext);
+  FindKey control_h = Text("h");
+  control_h.command = true;
+  for (const FindKey& key : {Text("2", false), Text(" ", false), next, control_h,
+                             Pressed(FindKey::Kind::kEscape), Pressed(FindKey::Kind::kBackspace)}) {
+    EXPECT_FALSE(find.Takes(key));
+  }
+  ASSERT_TRUE(find.Takes(Text("H")));
+  EXPECT_EQ(find.Key(Text("H"), {2026, 1, 1}), FindSession::Step::kMarks);
+  EXPECT_EQ(find.tip(), "Find: H\n2 days");
+  EXPECT_TRUE(find.Takes(Text("2", false)) && find.Takes(next) && !find.Takes(control_h));
+  find.Key(Text("\xC3\x89", true), {2026, 1, 1});  // É
+  EXPECT_EQ(find.tip(), "Find: H\xC3\x89\n1 day");
+  EXPECT_EQ(find.matches(), (std::vector<Date>{{2026, 4, 1}}));
+  find.Key(Pressed(FindKey::Kind::kBackspace), {2026, 1, 1});
+  EXPECT_EQ(find.tip(), "Find: H\n2 days");
+  find.Key(Text("x"), {2026, 1, 1});
+  EXPECT_EQ(find.tip(), "Find: Hx\nNo day");
+  EXPECT_EQ(find.Key(next, {2026, 1, 1}), FindSession::Step::kNothing);
+  find.Key(Pressed(FindKey::Kind::kBackspace), {2026, 1, 1});
+
+  // Enter goes round the matches, Shift+Enter back; the tip counts.
+  EXPECT_EQ(find.Key(next, {2026, 3, 14}), FindSession::Step::kSelect);
+  EXPECT_EQ(find.selection(), (Date{2026, 4, 1}));
+  EXPECT_EQ(find.tip(), "Find: H\nDay 2 of 2");
+  FindKey back = next;
+  back.shift = true;
+  find.Key(back, {2026, 3, 14});
+  EXPECT_EQ(find.selection(), (Date{2026, 4, 1}));
+  EXPECT_EQ(find.Key(Pressed(FindKey::Kind::kEscape), {2026, 4, 1}), FindSession::Step::kEnded);
+  EXPECT_FALSE(find.active() || find.Matches({2026, 4, 1}) || find.Takes(next));
+  EXPECT_EQ(find.tip(), "");
+  // A new find reads the folder again.
+  find.Key(Text("r"), {2026, 1, 1});
+  EXPECT_EQ(find.tip(), "Find: r\n2 days");
+  EXPECT_EQ(reads, 2);
 }
 
 }  // namespace

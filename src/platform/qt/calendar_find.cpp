@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "platform/qt/diary_calendar.h"
+#include "platform/qt/qt_look.h"
 #include "platform/trace.h"
 
 namespace dv::qt {
@@ -27,8 +28,6 @@ namespace {
 
 diary::Date FromQDate(QDate date) { return {date.year(), date.month(), date.day()}; }
 QDate ToQDate(const diary::Date& date) { return {date.year, date.month, date.day}; }
-
-bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F3; }
 
 // A notes file (or conflict copy) to read.
 struct Note {
@@ -123,16 +122,35 @@ std::unique_ptr<diary::NoteIndex> ReadFolder(const std::string& path) {
   return index;
 }
 
-QString Days(std::size_t count) {
-  if (count == 0) return "No day";
-  return QString::number(count) + (count == 1 ? " day" : " days");
+// The key as a find sees it.
+FindKey ToFindKey(const QKeyEvent& key) {
+  FindKey find;
+  find.shift = (key.modifiers() & Qt::ShiftModifier) != 0;
+  find.command =
+      (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
+  const QString text = key.text();
+  if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter || key.key() == Qt::Key_F3) {
+    find.kind = FindKey::Kind::kNext;
+  } else if (key.key() == Qt::Key_Escape) {
+    find.kind = FindKey::Kind::kEscape;
+  } else if (key.key() == Qt::Key_Backspace) {
+    find.kind = FindKey::Kind::kBackspace;
+  } else if (!text.isEmpty() && text.front().isPrint()) {
+    find.kind = FindKey::Kind::kText;
+    find.text = text.toStdString();
+    find.letter = text.front().isLetter();
+  }
+  return find;
 }
 
 }  // namespace
 
 CalendarFind::CalendarFind(DiaryCalendar* calendar, QAbstractItemView* view,
                            const PosixNoteFolder& folder)
-    : QObject(calendar), calendar_(calendar), view_(view), folder_(folder) {
+    : QObject(calendar),
+      calendar_(calendar),
+      view_(view),
+      find_([path = folder.path()] { return ReadFolder(path); }) {
   view_->installEventFilter(this);
   view_->viewport()->installEventFilter(this);
 }
@@ -140,18 +158,6 @@ CalendarFind::CalendarFind(DiaryCalendar* calendar, QAbstractItemView* view,
 CalendarFind::~CalendarFind() {
   view_->viewport()->removeEventFilter(this);
   view_->removeEventFilter(this);
-}
-
-bool CalendarFind::Takes(const QKeyEvent& key) const {
-  if ((key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
-    return false;
-  }
-  const QString text = key.text();
-  // Digits, Enter, Space and the moving keys are the calendar's until a
-  // find is on.
-  if (!active()) return !text.isEmpty() && text.front().isLetter();
-  return IsEnter(key.key()) || key.key() == Qt::Key_Escape || key.key() == Qt::Key_Backspace ||
-         (!text.isEmpty() && text.front().isPrint());
 }
 
 bool CalendarFind::eventFilter(QObject* watched, QEvent* event) {
@@ -167,7 +173,7 @@ bool CalendarFind::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
       const auto* key = static_cast<QKeyEvent*>(event);
-      if (!Takes(*key)) return false;
+      if (!find_.Takes(ToFindKey(*key))) return false;
       // A key the find takes is no shortcut.
       if (event->type() == QEvent::KeyPress) Key(*key);
       event->accept();
@@ -182,29 +188,21 @@ bool CalendarFind::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CalendarFind::Key(const QKeyEvent& key) {
-  Trace("find-key");
-  if (key.key() == Qt::Key_Escape) {
-    End();
-  } else if (IsEnter(key.key())) {
-    Go((key.modifiers() & Qt::ShiftModifier) == 0);
-  } else if (key.key() == Qt::Key_Backspace) {
-    text_.chop(1);
-    Query();
-  } else {
-    if (!active()) {
-      index_ = ReadFolder(folder_.path());
-      Trace("find-read " + std::to_string(index_->files()));
-    }
-    text_ += key.text();
-    Query();
+  switch (find_.Key(ToFindKey(key), FromQDate(calendar_->selectedDate()))) {
+    case FindSession::Step::kMarks:
+      ShowMarks();
+      ShowTip();
+      break;
+    case FindSession::Step::kSelect:
+      calendar_->setSelectedDate(ToQDate(*find_.selection()));
+      ShowTip();
+      break;
+    case FindSession::Step::kEnded:
+      End();
+      break;
+    case FindSession::Step::kNothing:
+      break;
   }
-}
-
-void CalendarFind::Query() {
-  matches_ = index_->Find(text_.toStdString());
-  Trace("find-matches " + std::to_string(matches_.size()));
-  ShowMarks();
-  ShowTip(Days(matches_.size()));
 }
 
 void CalendarFind::ShowMarks() {
@@ -213,25 +211,13 @@ void CalendarFind::ShowMarks() {
   bold.setFontWeight(QFont::Bold);
   for (const diary::Date& date : diary::MonthPage(calendar_->yearShown(), calendar_->monthShown(),
                                                   static_cast<int>(calendar_->firstDayOfWeek()))) {
-    const bool match = std::binary_search(matches_.begin(), matches_.end(), date);
-    calendar_->setDateTextFormat(ToQDate(date), match ? bold : QTextCharFormat());
+    calendar_->setDateTextFormat(ToQDate(date), find_.Matches(date) ? bold : QTextCharFormat());
   }
   painting_ = true;
 }
 
-void CalendarFind::Go(bool forward) {
-  const auto date = diary::NextMatch(matches_, FromQDate(calendar_->selectedDate()), forward);
-  if (!date) return;
-  calendar_->setSelectedDate(ToQDate(*date));
-  Trace("find-select " + ToQDate(*date).toString(Qt::ISODate).toStdString());
-  const auto at = std::lower_bound(matches_.begin(), matches_.end(), *date) - matches_.begin();
-  ShowTip(QString("Day %1 of %2").arg(at + 1).arg(matches_.size()));
-}
-
 void CalendarFind::End() {
-  index_.reset();
-  std::vector<diary::Date>().swap(matches_);  // its room too
-  text_.clear();
+  find_.End();
   // What the notes took goes back to the system now.
   ::malloc_trim(0);
   if (tip_ != nullptr) tip_->hide();
@@ -241,10 +227,9 @@ void CalendarFind::End() {
   bold.setFontWeight(QFont::Bold);
   for (const QDate& date : calendar_->marked()) calendar_->setDateTextFormat(date, bold);
   painting_ = true;
-  Trace("find-end");
 }
 
-void CalendarFind::ShowTip(const QString& line) {
+void CalendarFind::ShowTip() {
   if (tip_ == nullptr) {
     tip_ = new QLabel(calendar_, Qt::ToolTip | Qt::BypassGraphicsProxyWidget);
     tip_->setTextFormat(Qt::PlainText);
@@ -256,17 +241,14 @@ void CalendarFind::ShowTip(const QString& line) {
     tip_->setFrameStyle(QFrame::Box | QFrame::Plain);
     tip_->setMargin(3);
   }
-  const QString text = "Find: " + text_ + "\n" + line;
-  Trace("find-tip " + QString(text).replace('\n', " | ").toStdString());
-  tip_->setText(text);
+  tip_->setText(QString::fromStdString(find_.tip()));
   tip_->adjustSize();
-  // Under the calendar, or over it where the screen ends below.
-  QPoint at = calendar_->mapToGlobal(QPoint(0, calendar_->height() + 2));
+  // In Qt's (logical) pixels.
+  const QRect anchor(calendar_->mapToGlobal(QPoint(0, 0)), calendar_->size());
   const QScreen* screen = calendar_->screen();
-  if (screen != nullptr && at.y() + tip_->height() > screen->availableGeometry().bottom()) {
-    at = calendar_->mapToGlobal(QPoint(0, -tip_->height() - 2));
-  }
-  tip_->move(at);
+  const QRect work = screen != nullptr ? screen->availableGeometry() : anchor;
+  tip_->move(
+      ToQRect(TipAt(FromQRect(anchor), tip_->width(), tip_->height(), FromQRect(work))).topLeft());
   tip_->show();
   tip_->raise();
 }

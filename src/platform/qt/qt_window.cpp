@@ -40,9 +40,6 @@ QPixmap PixmapFrom(Bytes bytes, const char* format) {
   return pixmap;
 }
 
-QRect ToQRect(const Rect& r) { return {r.left, r.top, r.width, r.height}; }
-Rect FromQRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
-
 // Qt lays widgets out in device-independent pixels; the program's pixels are
 // the screen's own (device) pixels.
 int ToDevice(int logical, qreal ratio) { return qRound(logical * ratio); }
