@@ -9,7 +9,7 @@
 # A screen reader (PROBE_EXE, tests/e2e/win32/accessible_probe.cpp built)
 # reads the page as a table of days named by their full dates, the note's
 # first line, today and the month buttons, and hears the arrow key move
-# the focus.
+# the focus. Find as you type keeps only the matching days bold.
 #
 #   win32_calendar.sh DAYVANE_EXE NOTEPAD_EXE PROBE_EXE [ARTIFACT_DIR]
 set -u
@@ -159,6 +159,9 @@ e2e_check "the show read nothing: the watch kept the page" \
 xdotool mousemove 5 700
 
 # --- The tips ------------------------------------------------------------------
+# Date, week, the note's first line, and the same day's notes of three
+# earlier years, newest first.
+for back in 12 4 8; do printf 'Snow in %s\r\n' $((year - back)) >"$prog/$month-15-$((year - back)).txt"; done
 printf 'Tea with Ann\r\nat five\r\n' >"$(note 15)"
 e2e_wait_for 3 eval '! unchanged "$S0"'
 read -r cx cy cw ch <<<"$(calendar)"
@@ -169,8 +172,9 @@ tip=$(w32_popup)
 e2e_shot 03-tip-hover
 e2e_check "a resting pointer shows the date's tip" test -n "$tip"
 read -r _ _ tw th _ < <(w32_geometry "$tip")
-e2e_check "the tip has three lines: date, week, the note's first line (${tw:-0}x${th:-0})" \
-  test "${th:-0}" -ge 36 -a "${tw:-0}" -ge 60
+e2e_check "the tip has seven lines (${tw:-0}x${th:-0})" test "${th:-0}" -ge 84 -a "${tw:-0}" -ge 60
+e2e_check "on this day: the earlier years' notes, newest first ($(dv_trace_words tip))" eval \
+  '[[ "$(dv_trace_words tip)" == *"|Tea with Ann|On this day:|$((year - 4)): Snow in $((year - 4))|$((year - 8)): "*"|$((year - 12)): "* ]]'
 # Saved while the pointer rests, the note's new first line is in the tip; a
 # double click that opens the editor takes the tip away.
 printf 'Lunch with Bo\r\n' >"$(note 15)"
@@ -236,6 +240,51 @@ e2e_check "the next page is told: reordered, renamed \"$next_month\"" \
   eval 'heard reorder 0 "$next_month" && heard namechange 0 "$next_month"'
 e2e_kill "$events_pid"
 tr -d '\r' <"$E2E_TMP/events" >"$E2E_ARTIFACTS/events.txt"
+
+# --- Find as you type --------------------------------------------------------------
+# "heron" in notes of three months, one of them this month's 20th, whose
+# 21st has a note without it. While the find is on only the 20th stays bold
+# there; Enter visits the three in date order, across months and round;
+# Escape brings every mark back.
+xdotool key Prior mousemove 5 700 key Escape
+e2e_wait_for 3 eval '! w32_popup'
+PLAIN=$(full_shot)
+heron=("$(date -d "$(date +%Y-%m-15) -2 month" +%F)" "$(date +%Y-%m-20)"
+  "$(date -d "$(date +%Y-%m-20) +3 month" +%F)")
+for day in "${heron[@]}"; do printf 'A grey Heron\r\n' >"$prog/$(date -d "$day" +%-m-%-d-%Y).txt"; done
+printf 'hero of the day\r\n' >"$(note 21)"
+e2e_wait_for 3 eval 'MARKED=$(full_shot) && e2e_heavier "$PLAIN" "$MARKED" $(calendar) "$(cell_of 21)" &&
+  e2e_heavier "$PLAIN" "$MARKED" $(calendar) "$(cell_of 20)"'
+xdotool type --delay 100 Heron
+e2e_check "typing Heron finds three days ($(dv_trace_words find-tip))" \
+  e2e_wait_for 5 eval '[ "$(dv_trace_words find-tip)" = "Find: Heron | 3 days" ]'
+only_20th() {
+  FOUND=$(full_shot)
+  e2e_heavier "$PLAIN" "$FOUND" $(calendar) "$(cell_of 20)" &&
+    e2e_heavier "$FOUND" "$MARKED" $(calendar) "$(cell_of 21)" &&
+    e2e_heavier "$FOUND" "$MARKED" $(calendar) "$(cell_of 15)"
+}
+e2e_check "only the page's matching day stays bold" e2e_wait_for 3 only_20th
+e2e_shot 06-find-heron
+read -r _ ty _ < <(w32_geometry "$(w32_popup)")
+read -r _ cy _ ch < <(calendar)
+e2e_check "the find's tip is below the calendar (${ty:-none})" test "${ty:-0}" -ge $((cy + ch))
+xdotool key BackSpace BackSpace
+e2e_check "Backspace edits the text ($(dv_trace_words find-tip))" \
+  e2e_wait_for 3 eval '[ "$(dv_trace_words find-tip)" = "Find: Her | 4 days" ]'
+xdotool key Escape
+e2e_check "Escape ends the find: every mark is back, the tip gone" \
+  e2e_wait_for 3 eval '! w32_popup && unchanged "$MARKED"'
+xdotool type --delay 100 heron
+visited="$(dv_find_select Return) $(dv_find_select Return)"
+e2e_shot 07-find-next-months
+visited="$visited $(dv_find_select Return)"
+e2e_check "Enter visits them in order, across months and round ($visited)" \
+  test "$visited" = "${heron[1]} ${heron[2]} ${heron[0]}"
+e2e_check "Shift+Enter goes back round ($(dv_find_select shift+Return))" \
+  test "$(dv_trace_words find-select)" = "${heron[2]}"
+e2e_check "F3 goes on, the tip counts ($(dv_find_select F3), $(dv_trace_words find-tip))" \
+  test "$(dv_trace_words find-select) $(dv_trace_words find-tip)" = "${heron[0]} Find: heron | Day 1 of 3"
 
 # --- Resized ---------------------------------------------------------------------
 xdotool mousemove 5 700 key Escape

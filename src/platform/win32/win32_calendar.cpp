@@ -38,6 +38,51 @@ std::wstring LocaleText(LCTYPE type) {
 
 bool Inside(const RECT& r, POINT p) { return PtInRect(&r, p) != FALSE; }
 
+// A tracking tip of the control, hidden: several lines, broken at their ends.
+HWND NewTip(HWND control) {
+  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, control, nullptr,
+                             nullptr, nullptr);
+  if (tip == nullptr) return nullptr;
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+  tool.hwnd = control;
+  tool.uId = 1;
+  tool.lpszText = const_cast<wchar_t*>(L"");
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 600);
+  return tip;
+}
+
+// Sets the text (lines in UTF-8) of a tip that NewTip made; returns its size.
+SIZE SetTipText(HWND tip, HWND control, const std::string& lines) {
+  std::wstring text;
+  for (const wchar_t c : Widen(lines)) {
+    if (c == L'\n') text += L'\r';
+    text += c;
+  }
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = control;
+  tool.uId = 1;
+  tool.lpszText = text.data();
+  SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  const auto size =
+      static_cast<DWORD>(SendMessageW(tip, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&tool)));
+  return {LOWORD(size), HIWORD(size)};
+}
+
+// Shows or hides a tip that NewTip made, at `at` on the screen.
+void TrackTip(HWND tip, HWND control, bool shown, POINT at = {}) {
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = control;
+  tool.uId = 1;
+  if (shown) SendMessageW(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+  SendMessageW(tip, TTM_TRACKACTIVATE, shown ? TRUE : FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
 // The same day in another month, or its last day when it has fewer.
 diary::Date InMonth(int year, int month, int day) {
   while (month < 1) month += 12, --year;
@@ -62,6 +107,7 @@ CalendarView::~CalendarView() {
   if (IsWindow(control_)) RemoveWindowSubclass(control_, ControlProc, kSubclass);
   KillTimer(control_, kMidnightTimer);
   if (tip_ != nullptr) DestroyWindow(tip_);
+  if (find_tip_ != nullptr) DestroyWindow(find_tip_);
   FreeFonts();
 }
 
@@ -377,51 +423,109 @@ void CalendarView::ShowTip(int cell, POINT screen) {
   if (cell < 0 || static_cast<std::size_t>(cell) >= page_.size()) return;
   tip_cell_ = cell;
   tip_at_ = screen;
-  if (tip_ == nullptr) {
-    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                           WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, control_, nullptr,
-                           nullptr, nullptr);
-    if (tip_ == nullptr) return;
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-    tool.hwnd = control_;
-    tool.uId = 1;
-    tool.lpszText = const_cast<wchar_t*>(L"");
-    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    // Several lines: the tip breaks at line ends.
-    SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 600);
-  }
+  if (tip_ == nullptr) tip_ = NewTip(control_);
+  if (tip_ == nullptr) return;
   const diary::Date date = page_[static_cast<std::size_t>(cell)];
-  std::wstring text;
   // One listing of the day's names: no name looked up that is not there.
   const std::string tip = diary::DayTip(folder_, Narrow(FormatDate(date, DATE_LONGDATE)), date);
-  for (const wchar_t c : Widen(tip)) {
-    if (c == L'\n') text += L'\r';
-    text += c;
-  }
   std::string traced = tip;
   std::replace(traced.begin(), traced.end(), '\n', '|');
   Trace("tip " + traced);
-  TOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.hwnd = control_;
-  tool.uId = 1;
-  tool.lpszText = text.data();
-  SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
-  SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  SetTipText(tip_, control_, tip);
+  TrackTip(tip_, control_, true, screen);
   tip_shown_ = true;
 }
 
 void CalendarView::HideTip() {
   if (tip_ == nullptr || !tip_shown_) return;
-  TOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.hwnd = control_;
-  tool.uId = 1;
-  SendMessageW(tip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+  TrackTip(tip_, control_, false);
   tip_shown_ = false;
+}
+
+bool CalendarView::FindKeyDown(WPARAM key) {
+  FindKey find;
+  find.shift = GetKeyState(VK_SHIFT) < 0;
+  find.command = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+  switch (key) {
+    case VK_RETURN:
+    case VK_F3:
+      find.kind = FindKey::Kind::kNext;
+      break;
+    case VK_ESCAPE:
+      find.kind = FindKey::Kind::kEscape;
+      break;
+    case VK_BACK:
+      find.kind = FindKey::Kind::kBackspace;
+      break;
+    default:
+      return false;
+  }
+  if (!find_.Takes(find)) return false;
+  FindStep(find_.Key(find, Selected()));
+  return true;
+}
+
+// A character typed. Enter, Backspace and Escape came as keys; with Control
+// and Alt held a printable character is one that AltGr types.
+bool CalendarView::FindChar(WPARAM unit) {
+  const auto c = static_cast<wchar_t>(unit);
+  if (IS_HIGH_SURROGATE(c)) {
+    high_surrogate_ = c;
+    return true;
+  }
+  std::wstring typed(1, c);
+  if (IS_LOW_SURROGATE(c) && high_surrogate_ != 0) typed.insert(typed.begin(), high_surrogate_);
+  high_surrogate_ = 0;
+  if (c < L' ' || c == 0x7F) return false;
+  FindKey find;
+  find.kind = FindKey::Kind::kText;
+  find.text = Narrow(typed);
+  find.letter = IsCharAlphaW(c) != FALSE;
+  if (!find_.Takes(find)) return false;
+  FindStep(find_.Key(find, Selected()));
+  return true;
+}
+
+void CalendarView::FindStep(FindSession::Step step) {
+  HideTip();  // a date's tip, which the find's would cover
+  switch (step) {
+    case FindSession::Step::kMarks:
+      find_painting_ = true;
+      InvalidateRect(control_, nullptr, FALSE);
+      ShowFindTip();
+      break;
+    case FindSession::Step::kSelect:
+      Select(*find_.selection());
+      ShowFindTip();
+      break;
+    case FindSession::Step::kEnded:
+      EndFind();
+      break;
+    case FindSession::Step::kNothing:
+      break;
+  }
+}
+
+// Every date as the notes mark them, and no find tip.
+void CalendarView::EndFind() {
+  find_.End();
+  if (find_tip_ != nullptr) TrackTip(find_tip_, control_, false);
+  find_painting_ = true;
+  InvalidateRect(control_, nullptr, FALSE);
+}
+
+// Below the calendar, or above it where the work area ends below.
+void CalendarView::ShowFindTip() {
+  if (find_tip_ == nullptr) find_tip_ = NewTip(control_);
+  if (find_tip_ == nullptr) return;
+  const SIZE size = SetTipText(find_tip_, control_, find_.tip());
+  RECT window{};
+  GetWindowRect(control_, &window);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(control_, MONITOR_DEFAULTTONEAREST), &monitor);
+  const Rect at = TipAt(ToRect(window), size.cx, size.cy, ToRect(monitor.rcWork));
+  TrackTip(find_tip_, control_, true, {at.left, at.top});
 }
 
 void CalendarView::FreeFonts() {
@@ -536,8 +640,10 @@ void CalendarView::PaintDates(HDC dc, const MonthLayout& layout) {
       FrameRect(dc, &second, frame);
       DeleteObject(frame);
     }
-    const bool marked =
-        static_cast<std::size_t>(i) < marks_.size() && marks_[static_cast<std::size_t>(i)];
+    // While a find is on, its matches instead of the notes.
+    const bool marked = find_.active() ? find_.Matches(date)
+                                       : static_cast<std::size_t>(i) < marks_.size() &&
+                                             marks_[static_cast<std::size_t>(i)];
     SelectObject(dc, fonts_[marked ? 3 : 2]);
     SetTextColor(dc, text);
     const std::wstring day = std::to_wstring(date.day);
@@ -599,6 +705,10 @@ void CalendarView::PaintBuffered() {
   DeleteObject(bitmap);
   DeleteDC(memory);
   EndPaint(control_, &paint);
+  if (find_painting_) {
+    find_painting_ = false;
+    Trace("find-painted");
+  }
 }
 
 void CalendarView::MouseMoved(POINT point) {
@@ -639,7 +749,9 @@ bool CalendarView::Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& r
     case WM_LBUTTONDBLCLK:
       return true;
     case WM_KEYDOWN:
-      return Key(wparam);
+      return FindKeyDown(wparam) || Key(wparam);
+    case WM_CHAR:
+      return FindChar(wparam);
     case WM_GETDLGCODE:
       result = DLGC_WANTARROWS;
       return true;
@@ -649,8 +761,10 @@ bool CalendarView::Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& r
     case WM_MOUSEHOVER:
       Hovered({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
       return true;
-    case WM_MOUSELEAVE:
     case WM_KILLFOCUS:
+      if (find_.active()) EndFind();
+      [[fallthrough]];
+    case WM_MOUSELEAVE:
       HideTip();
       hover_cell_ = -1;
       InvalidateRect(control_, nullptr, FALSE);

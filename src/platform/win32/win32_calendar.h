@@ -1,7 +1,8 @@
 // The main window's month calendar as the program draws it over the common
 // control: the designed colours and fonts, grid lines, a page that fills
 // the control at any size, the days with notes in bold, today framed in
-// red, and a tip on the date under the pointer or the selected one. The
+// red, a tip on the date under the pointer or the selected one, and find
+// as you type (FindSession) with its own tip below the calendar. The
 // common control keeps the selected date; clicks (double clicks included),
 // keys and painting are answered here. The notes folder is watched from the
 // start, hidden or shown: the watch names the files that change, so that
@@ -18,6 +19,7 @@
 
 #include "diary/diary.h"
 #include "platform/design.h"
+#include "platform/find_session.h"
 #include "platform/month_layout.h"
 #include "platform/win32/win32_accessible.h"
 #include "platform/win32/win32_api.h"
@@ -82,6 +84,12 @@ class CalendarView {
   void Paint(HDC dc, const RECT& client);
   void Click(POINT point);
   bool Key(WPARAM key);
+  // Keys and characters for a find; false leaves them to the calendar.
+  bool FindKeyDown(WPARAM key);
+  bool FindChar(WPARAM unit);
+  void FindStep(FindSession::Step step);
+  void EndFind();
+  void ShowFindTip();
   void ShowMonth(int year, int month);
   void Choose(bool months);
   void ReadMarks();
@@ -115,6 +123,11 @@ class CalendarView {
   std::array<int, 3> font_size_{};  // the fonts' heights: title, day names, dates
   HFONT fonts_[4] = {};
   HWND tip_ = nullptr;
+  HWND find_tip_ = nullptr;
+  FindSession find_{
+      [this] { return std::make_unique<diary::NoteIndex>(folder_, diary::FindFiles(folder_)); }};
+  wchar_t high_surrogate_ = 0;  // the first half of a character typed
+  bool find_painting_ = false;  // the marks changed: the next paint is traced
   int hover_cell_ = -1;
   bool tip_shown_ = false;
   int tip_cell_ = -1;  // where the tip is, while shown

@@ -36,6 +36,7 @@ inline std::string Narrow(std::wstring_view wide, UINT code_page = CP_UTF8) {
 }
 
 inline RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right(), r.bottom()}; }
+inline Rect ToRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 
 // A date as Win32 holds it (its day of the week 0 for Sunday).
 inline SYSTEMTIME ToSystemTime(const diary::Date& date) {

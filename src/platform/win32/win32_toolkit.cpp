@@ -147,9 +147,7 @@ BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC /*dc*/, LPRECT /*rect*/, LPARAM 
   MONITORINFO info{};
   info.cbSize = sizeof(info);
   if (GetMonitorInfoA(monitor, &info)) {
-    const RECT& r = info.rcWork;
-    reinterpret_cast<std::vector<Rect>*>(data)->push_back(
-        {r.left, r.top, r.right - r.left, r.bottom - r.top});
+    reinterpret_cast<std::vector<Rect>*>(data)->push_back(ToRect(info.rcWork));
   }
   return TRUE;
 }

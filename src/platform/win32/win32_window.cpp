@@ -18,8 +18,6 @@ namespace {
 constexpr const char* kFormClass = "DayvaneForm";
 constexpr UINT kFirstCommand = 100;
 
-Rect ToRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
-
 // rcNormalPosition is in workspace coordinates: relative to the work area
 // of the window's monitor. The offset between those and the screen's.
 POINT WorkspaceOffset(const RECT& screen_rect) {
