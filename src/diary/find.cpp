@@ -54,25 +54,6 @@ std::string FoldText(std::string_view bytes) {
   return out;
 }
 
-std::vector<FolderFile> FindFiles(const NoteFolder& folder) {
-  std::vector<FolderFile> files;
-  for (int month = 1; month <= 12; ++month) {
-    const std::string prefix = std::to_string(month) + "-";
-    std::vector<FolderFile> listed = folder.List(prefix + "*.txt");
-    if (listed.size() >= kListLimit) {
-      listed.clear();
-      for (int day = 1; day <= 31; ++day) {
-        std::vector<FolderFile> days = folder.List(prefix + std::to_string(day) + "-*.txt");
-        listed.insert(listed.end(), std::make_move_iterator(days.begin()),
-                      std::make_move_iterator(days.end()));
-      }
-    }
-    files.insert(files.end(), std::make_move_iterator(listed.begin()),
-                 std::make_move_iterator(listed.end()));
-  }
-  return files;
-}
-
 NoteIndex::NoteIndex(const NoteFolder& folder, const std::vector<FolderFile>& files) {
   for (const FolderFile& file : files) {
     const auto date = FileDate(file.name);

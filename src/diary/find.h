@@ -23,15 +23,10 @@ constexpr std::uint64_t kFindFileLimit = std::uint64_t{1} << 20;  // 1 MB
 // Cyrillic), a NUL as a blank.
 std::string FoldText(std::string_view bytes);
 
-// The folder's notes and conflict copies (all years): one listing a
-// month, or a day where a month has more than one listing holds.
-std::vector<FolderFile> FindFiles(const NoteFolder& folder);
-
 class NoteIndex {
  public:
-  // Reads the notes and conflict copies among `files` (FindFiles', or a
-  // whole listing of the folder) that hold something and are at most
-  // kFindFileLimit bytes.
+  // Reads the notes and conflict copies among `files` (a listing of the
+  // folder) that hold something and are at most kFindFileLimit bytes.
   NoteIndex(const NoteFolder& folder, const std::vector<FolderFile>& files);
   NoteIndex() = default;
   // Takes in the bytes of a note or conflict copy of `date`: a front end

@@ -124,8 +124,7 @@ class CalendarView {
   HFONT fonts_[4] = {};
   HWND tip_ = nullptr;
   HWND find_tip_ = nullptr;
-  FindSession find_{
-      [this] { return std::make_unique<diary::NoteIndex>(folder_, diary::FindFiles(folder_)); }};
+  FindSession find_{[this] { return folder_.ReadAll(); }};
   wchar_t high_surrogate_ = 0;  // the first half of a character typed
   bool find_painting_ = false;  // the marks changed: the next paint is traced
   int hover_cell_ = -1;

@@ -1,6 +1,8 @@
 #include "platform/win32/win32_diary.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 #include <set>
@@ -40,6 +42,19 @@ constexpr DWORD kWatched =
     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE;
 constexpr std::size_t kBufferBytes = 64 * 1024;  // the most a network folder takes
 
+// A part of the notes that a thread of its own reads.
+struct NotesPart {
+  const diary::NoteFolder* folder = nullptr;
+  std::vector<diary::FolderFile> files;
+  diary::NoteIndex index;
+};
+
+DWORD WINAPI ReadPart(void* data) {
+  auto* part = static_cast<NotesPart*>(data);
+  part->index = diary::NoteIndex(*part->folder, part->files);
+  return 0;
+}
+
 }  // namespace
 
 std::wstring Win32NoteFolder::Wide(const std::string& name) const {
@@ -70,6 +85,11 @@ std::string Win32NoteFolder::Head(const std::string& name, std::size_t limit) co
 }
 
 std::vector<diary::FolderFile> Win32NoteFolder::List(const std::string& pattern) const {
+  return List(pattern, diary::kListLimit);
+}
+
+std::vector<diary::FolderFile> Win32NoteFolder::List(const std::string& pattern,
+                                                     std::size_t limit) const {
   std::vector<diary::FolderFile> files;
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileExW(Wide(pattern).c_str(), FindExInfoBasic, &found,
@@ -79,7 +99,7 @@ std::vector<diary::FolderFile> Win32NoteFolder::List(const std::string& pattern)
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
     files.push_back({Name(found.cFileName, static_cast<int>(std::wcslen(found.cFileName))),
                      (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow});
-  } while (files.size() < diary::kListLimit && FindNextFileW(search, &found));
+  } while (files.size() < limit && FindNextFileW(search, &found));
   FindClose(search);
   return files;
 }
@@ -95,6 +115,42 @@ std::vector<diary::FolderFile> Win32NoteFolder::NoteFiles(
     }
   }
   return files;
+}
+
+std::unique_ptr<diary::NoteIndex> Win32NoteFolder::ReadAll() const {
+  // Under Wine each listing goes through the whole folder: one, however
+  // many files it gives.
+  std::vector<diary::FolderFile> files = List("*.txt", SIZE_MAX);
+  // Opening a file costs more than reading it: a thread a processor (of
+  // up to four) opens its share of the files at once.
+  constexpr std::size_t kOneReader = 1000;
+  SYSTEM_INFO system{};
+  GetNativeSystemInfo(&system);
+  const std::size_t count =
+      files.size() < kOneReader ? 1 : std::clamp<std::size_t>(system.dwNumberOfProcessors, 1, 4);
+  std::vector<NotesPart> parts(count);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    parts[i % count].files.push_back(std::move(files[i]));
+  }
+  std::vector<HANDLE> threads;
+  for (NotesPart& part : parts) {
+    part.folder = this;
+    if (&part == &parts.front()) continue;
+    HANDLE thread = CreateThread(nullptr, 0, ReadPart, &part, 0, nullptr);
+    if (thread == nullptr) {
+      ReadPart(&part);
+    } else {
+      threads.push_back(thread);
+    }
+  }
+  ReadPart(&parts.front());
+  if (!threads.empty()) {
+    WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE);
+  }
+  for (HANDLE thread : threads) CloseHandle(thread);
+  auto index = std::make_unique<diary::NoteIndex>(std::move(parts.front().index));
+  for (std::size_t i = 1; i < parts.size(); ++i) index->Add(std::move(parts[i].index));
+  return index;
 }
 
 FolderWatch::FolderWatch(const std::string& path) : buffer_(kBufferBytes / sizeof(DWORD)) {

@@ -2,11 +2,13 @@
 // at a time, and a watch that names the files that change in it.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "diary/diary.h"
+#include "diary/find.h"
 #include "platform/win32/win32_api.h"
 
 namespace dv::win32 {
@@ -23,10 +25,14 @@ class Win32NoteFolder : public diary::NoteFolder {
   // does a listing, so a page of mostly empty days is read at the cost of
   // one name. Names come in lower case, as Windows compares them.
   std::vector<diary::FolderFile> NoteFiles(const std::vector<diary::Date>& dates) const override;
+  // Every note and conflict copy, for a find: from one listing of the
+  // whole folder, a large one read in parts at once.
+  std::unique_ptr<diary::NoteIndex> ReadAll() const;
   const std::string& path() const { return path_; }
 
  private:
   std::wstring Wide(const std::string& name) const;
+  std::vector<diary::FolderFile> List(const std::string& pattern, std::size_t limit) const;
   std::string path_;
 };
 
