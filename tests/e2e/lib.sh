@@ -665,7 +665,7 @@ dv_trace_last() {
     "$DAYVANE_TRACE" 2>/dev/null
 }
 # dv_trace_words EVENT: the words after the latest EVENT (one word).
-dv_trace_words() { tr -d '\r' <"$DAYVANE_TRACE" | sed -n "s/^[0-9]* $1 //p" | tail -n1; }
+dv_trace_words() { sed -n "s/^[0-9]* $1 //p" "$DAYVANE_TRACE" | tail -n1; }
 # dv_wait_trace EVENT COUNT [TIMEOUT]: waits until EVENT was reached COUNT times.
 dv_wait_trace() { e2e_wait_for "${3:-10}" eval "[ \$(dv_trace_count '$1') -ge $2 ]"; }
 # dv_find_select KEY: presses KEY in a find and prints the date it selects.
