@@ -58,12 +58,13 @@ FindSession::Step FindSession::Key(const FindKey& key, const diary::Date& select
       DropLast(text_);
       break;
     case FindKey::Kind::kText:
+      text_ += key.text;
       if (!active()) {
+        ShowTip("Reading the notes...");
         index_ = read_();
         if (index_ == nullptr) index_ = std::make_unique<diary::NoteIndex>();
         Trace("find-read " + std::to_string(index_->files()));
       }
-      text_ += key.text;
       break;
     case FindKey::Kind::kOther:
       return Step::kNothing;

@@ -30,7 +30,8 @@ struct FindKey {
 
 class FindSession {
  public:
-  // Reads the folder's notes as a find starts.
+  // Reads the folder's notes as a find starts; meanwhile tip() says so,
+  // for a front end that may take a while to show.
   using Reader = std::function<std::unique_ptr<diary::NoteIndex>()>;
   explicit FindSession(Reader read) : read_(std::move(read)) {}
 

@@ -131,8 +131,10 @@ TEST(Find, TheCalendarKeepsItsKeysUntilALetterStartsAFind) {
   MemoryFolder folder;
   folder.files = {{"3-14-2026.txt", "Heron"}, {"4-1-2026.txt", "h\xE9ron 2"}};
   int reads = 0;
+  std::string reading;
   FindSession find([&] {
     ++reads;
+    reading = find.tip();
     return std::make_unique<NoteIndex>(folder, folder.List("*.txt"));
   });
   const FindKey next = Pressed(FindKey::Kind::kNext);
@@ -144,6 +146,7 @@ TEST(Find, TheCalendarKeepsItsKeysUntilALetterStartsAFind) {
   }
   ASSERT_TRUE(find.Takes(Text("H")));
   EXPECT_EQ(find.Key(Text("H"), {2026, 1, 1}), FindSession::Step::kMarks);
+  EXPECT_EQ(reading, "Find: H\nReading the notes...");
   EXPECT_EQ(find.tip(), "Find: H\n2 days");
   EXPECT_TRUE(find.Takes(Text("2", false)) && find.Takes(next) && !find.Takes(control_h));
   find.Key(Text("\xC3\x89", true), {2026, 1, 1});  // É

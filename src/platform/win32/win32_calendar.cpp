@@ -460,9 +460,7 @@ bool CalendarView::FindKeyDown(WPARAM key) {
     default:
       return false;
   }
-  if (!find_.Takes(find)) return false;
-  FindStep(find_.Key(find, Selected()));
-  return true;
+  return Find(find);
 }
 
 // A character typed. Enter, Backspace and Escape came as keys; with Control
@@ -481,14 +479,13 @@ bool CalendarView::FindChar(WPARAM unit) {
   find.kind = FindKey::Kind::kText;
   find.text = Narrow(typed);
   find.letter = IsCharAlphaW(c) != FALSE;
-  if (!find_.Takes(find)) return false;
-  FindStep(find_.Key(find, Selected()));
-  return true;
+  return Find(find);
 }
 
-void CalendarView::FindStep(FindSession::Step step) {
+bool CalendarView::Find(const FindKey& key) {
+  if (!find_.Takes(key)) return false;
   HideTip();  // a date's tip, which the find's would cover
-  switch (step) {
+  switch (find_.Key(key, Selected())) {
     case FindSession::Step::kMarks:
       find_painting_ = true;
       InvalidateRect(control_, nullptr, FALSE);
@@ -504,6 +501,7 @@ void CalendarView::FindStep(FindSession::Step step) {
     case FindSession::Step::kNothing:
       break;
   }
+  return true;
 }
 
 // Every date as the notes mark them, and no find tip.
@@ -526,6 +524,7 @@ void CalendarView::ShowFindTip() {
   GetMonitorInfoW(MonitorFromWindow(control_, MONITOR_DEFAULTTONEAREST), &monitor);
   const Rect at = TipAt(ToRect(window), size.cx, size.cy, ToRect(monitor.rcWork));
   TrackTip(find_tip_, control_, true, {at.left, at.top});
+  UpdateWindow(find_tip_);  // before a long read of the notes
 }
 
 void CalendarView::FreeFonts() {

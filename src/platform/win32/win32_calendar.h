@@ -87,7 +87,8 @@ class CalendarView {
   // Keys and characters for a find; false leaves them to the calendar.
   bool FindKeyDown(WPARAM key);
   bool FindChar(WPARAM unit);
-  void FindStep(FindSession::Step step);
+  // Whether the find takes the key; if so, what it did is shown.
+  bool Find(const FindKey& key);
   void EndFind();
   void ShowFindTip();
   void ShowMonth(int year, int month);
@@ -124,7 +125,10 @@ class CalendarView {
   HFONT fonts_[4] = {};
   HWND tip_ = nullptr;
   HWND find_tip_ = nullptr;
-  FindSession find_{[this] { return folder_.ReadAll(); }};
+  FindSession find_{[this] {
+    ShowFindTip();  // what is going on, in a folder that takes a while
+    return folder_.ReadAll();
+  }};
   wchar_t high_surrogate_ = 0;  // the first half of a character typed
   bool find_painting_ = false;  // the marks changed: the next paint is traced
   int hover_cell_ = -1;
