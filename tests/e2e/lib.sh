@@ -696,18 +696,20 @@ e2e_check_bold() {
   local ink
   ink=$(e2e_ink "${@:2}")
   e2e_check "$1: a day with a note is drawn heavier (ink ${ink#* } against ${ink% *})" \
-    e2e_heavier "${@:2}"
+    e2e_more_ink $ink
 }
 # e2e_ink PLAIN BOLD [X Y W H CELL]: the ink of both, "PLAIN BOLD".
 e2e_ink() {
   /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/calendar_shot.py" ink "$@" |
     sed 's/[a-z]*=//g'
 }
+# e2e_more_ink PLAIN BOLD: whether BOLD is a fifth more than PLAIN.
+e2e_more_ink() { [ "$((${2:-0} * 10))" -ge "$((${1:-1} * 12))" ]; }
 # e2e_heavier PLAIN BOLD [X Y W H CELL]: whether BOLD has a fifth more ink.
 e2e_heavier() {
-  local plain bold
-  read -r plain bold < <(e2e_ink "$@")
-  [ "$((${bold:-0} * 10))" -ge "$((${plain:-1} * 12))" ]
+  local ink
+  ink=$(e2e_ink "$@")
+  e2e_more_ink $ink
 }
 
 # e2e_summary: closing line; returns non-zero when anything failed.

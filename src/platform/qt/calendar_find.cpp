@@ -172,10 +172,10 @@ bool CalendarFind::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::ShortcutOverride:
     case QEvent::KeyPress: {
-      const auto* key = static_cast<QKeyEvent*>(event);
-      if (!find_.Takes(ToFindKey(*key))) return false;
+      const FindKey key = ToFindKey(*static_cast<QKeyEvent*>(event));
+      if (!find_.Takes(key)) return false;
       // A key the find takes is no shortcut.
-      if (event->type() == QEvent::KeyPress) Key(*key);
+      if (event->type() == QEvent::KeyPress) Key(key);
       event->accept();
       return true;
     }
@@ -187,8 +187,8 @@ bool CalendarFind::eventFilter(QObject* watched, QEvent* event) {
   }
 }
 
-void CalendarFind::Key(const QKeyEvent& key) {
-  switch (find_.Key(ToFindKey(key), FromQDate(calendar_->selectedDate()))) {
+void CalendarFind::Key(const FindKey& key) {
+  switch (find_.Key(key, FromQDate(calendar_->selectedDate()))) {
     case FindSession::Step::kMarks:
       ShowMarks();
       ShowTip();

@@ -8,7 +8,6 @@
 #include "platform/find_session.h"
 
 class QAbstractItemView;
-class QKeyEvent;
 class QLabel;
 
 namespace dv::qt {
@@ -29,7 +28,7 @@ class CalendarFind : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Key(const QKeyEvent& key);
+  void Key(const FindKey& key);
   void End();
   void ShowTip();
 
